@@ -1,0 +1,169 @@
+/*
+ * VISA subset used by the soft front panels: resource manager, resource search,
+ * open and close, attribute reads and status descriptions. Names, types and
+ * numeric values are those of the VXIplug&play VISA standard, so the vendor's
+ * visa.h can replace this file without a change to its callers.
+ */
+#ifndef VISA_H
+#define VISA_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef int32_t ViInt32;
+typedef uint32_t ViUInt32;
+typedef int16_t ViInt16;
+typedef uint16_t ViUInt16;
+typedef int8_t ViInt8;
+typedef uint8_t ViUInt8;
+typedef double ViReal64;
+typedef ViUInt16 ViBoolean;
+typedef char ViChar;
+typedef ViChar *ViString;
+typedef const ViChar *ViConstString;
+typedef ViString ViRsrc;
+typedef ViConstString ViConstRsrc;
+typedef ViInt32 ViStatus;
+typedef ViUInt32 ViObject;
+typedef ViObject ViSession;
+typedef ViObject ViFindList;
+typedef ViUInt32 ViAttr;
+typedef ViUInt32 ViAccessMode;
+typedef void *ViAddr;
+
+#define VI_NULL 0
+#define VI_TRUE 1
+#define VI_FALSE 0
+
+#define VI_NO_LOCK 0
+#define VI_EXCLUSIVE_LOCK 1
+#define VI_SHARED_LOCK 2
+#define VI_LOAD_CONFIG 4
+
+#define VI_TMO_IMMEDIATE 0L
+#define VI_FIND_BUFLEN 256
+
+/* Completion and warning codes */
+#define VI_SUCCESS ((ViStatus)0L)
+#define VI_WARN_NULL_OBJECT ((ViStatus)0x3FFF0082L)
+#define VI_WARN_NSUP_ATTR_STATE ((ViStatus)0x3FFF0084L)
+#define VI_WARN_UNKNOWN_STATUS ((ViStatus)0x3FFF0085L)
+#define VI_WARN_CONFIG_NLOADED ((ViStatus)0x3FFF0077L)
+#define VI_SUCCESS_DEV_NPRESENT ((ViStatus)0x3FFF007DL)
+
+/* Error codes */
+#define VI_ERROR_SYSTEM_ERROR ((ViStatus)0xBFFF0000L)
+#define VI_ERROR_INV_OBJECT ((ViStatus)0xBFFF000EL)
+#define VI_ERROR_INV_SESSION VI_ERROR_INV_OBJECT
+#define VI_ERROR_RSRC_LOCKED ((ViStatus)0xBFFF000FL)
+#define VI_ERROR_INV_EXPR ((ViStatus)0xBFFF0010L)
+#define VI_ERROR_RSRC_NFOUND ((ViStatus)0xBFFF0011L)
+#define VI_ERROR_INV_RSRC_NAME ((ViStatus)0xBFFF0012L)
+#define VI_ERROR_INV_ACC_MODE ((ViStatus)0xBFFF0013L)
+#define VI_ERROR_TMO ((ViStatus)0xBFFF0015L)
+#define VI_ERROR_CLOSING_FAILED ((ViStatus)0xBFFF0016L)
+#define VI_ERROR_NSUP_ATTR ((ViStatus)0xBFFF001DL)
+#define VI_ERROR_ALLOC ((ViStatus)0xBFFF003CL)
+#define VI_ERROR_NSUP_OPER ((ViStatus)0xBFFF0067L)
+#define VI_ERROR_USER_BUF ((ViStatus)0xBFFF0071L)
+#define VI_ERROR_RSRC_BUSY ((ViStatus)0xBFFF0072L)
+#define VI_ERROR_INV_PARAMETER ((ViStatus)0xBFFF0078L)
+#define VI_ERROR_CONN_LOST ((ViStatus)0xBFFF00A6L)
+
+/* Attributes */
+#define VI_ATTR_RSRC_NAME ((ViAttr)0xBFFF0002UL)
+#define VI_ATTR_VXI_LA ((ViAttr)0x3FFF00D5UL)
+#define VI_ATTR_SLOT ((ViAttr)0x3FFF00E8UL)
+#define VI_ATTR_INTF_TYPE ((ViAttr)0x3FFF0171UL)
+#define VI_ATTR_INTF_NUM ((ViAttr)0x3FFF0176UL)
+#define VI_ATTR_TCPIP_ADDR ((ViAttr)0xBFFF0195UL)
+#define VI_ATTR_TCPIP_HOSTNAME ((ViAttr)0xBFFF0196UL)
+#define VI_ATTR_TCPIP_DEVICE_NAME ((ViAttr)0xBFFF0199UL)
+
+/* Interface types (values of VI_ATTR_INTF_TYPE) */
+#define VI_INTF_GPIB 1
+#define VI_INTF_VXI 2
+#define VI_INTF_GPIB_VXI 3
+#define VI_INTF_ASRL 4
+#define VI_INTF_PXI 5
+#define VI_INTF_TCPIP 6
+#define VI_INTF_USB 7
+
+/**
+    @brief Opens a session to the default resource manager.
+    @param rm  receives the resource manager session
+    @return VI_SUCCESS; VI_ERROR_SYSTEM_ERROR when the instrument system cannot be set up
+            (for example a damaged simulation file); VI_ERROR_INV_PARAMETER for a null pointer
+ */
+ViStatus viOpenDefaultRM(ViSession *rm);
+
+/**
+    @brief Starts a search for resources whose descriptors match a VISA resource expression.
+    @param rm     resource manager session
+    @param expr   expression: '?' any character, '*' zero or more of the previous item, '+' one or
+                  more, [set], [^set], '|' alternatives, parentheses, '\\' escapes; case-insensitive
+    @param list   receives the find list for viFindNext (may be null)
+    @param count  receives the number of matches (may be null)
+    @param desc   receives the first match; at least VI_FIND_BUFLEN bytes
+    @return VI_SUCCESS; VI_ERROR_RSRC_NFOUND (count 0) when nothing matches; VI_ERROR_INV_EXPR;
+            VI_ERROR_INV_OBJECT for a bad session; VI_ERROR_INV_PARAMETER for a null expr or desc
+ */
+ViStatus viFindRsrc(ViSession rm, ViConstString expr, ViFindList *list, ViUInt32 *count,
+                    ViChar desc[]);
+
+/**
+    @brief Returns the next descriptor of a find list.
+    @param list  find list from viFindRsrc
+    @param desc  receives the descriptor; at least VI_FIND_BUFLEN bytes
+    @return VI_SUCCESS; VI_ERROR_RSRC_NFOUND past the end; VI_ERROR_INV_OBJECT for a bad list
+ */
+ViStatus viFindNext(ViFindList list, ViChar desc[]);
+
+/**
+    @brief Opens a session to a resource. Descriptor matching is case-insensitive and a missing
+           board number means board 0.
+    @param rm       resource manager session
+    @param name     resource descriptor
+    @param mode     VI_NO_LOCK or VI_EXCLUSIVE_LOCK
+    @param timeout  open timeout in milliseconds (the simulated system answers at once)
+    @param vi       receives the session
+    @return the resource's configured open status (VI_SUCCESS by default; a warning still opens a
+            session); VI_ERROR_RSRC_NFOUND; VI_ERROR_INV_RSRC_NAME; VI_ERROR_INV_OBJECT
+ */
+ViStatus viOpen(ViSession rm, ViConstRsrc name, ViAccessMode mode, ViUInt32 timeout,
+                ViSession *vi);
+
+/**
+    @brief Closes a session, a find list or the resource manager (and everything opened through it).
+    @return VI_SUCCESS; VI_WARN_NULL_OBJECT for VI_NULL; VI_ERROR_INV_OBJECT for an unknown handle
+ */
+ViStatus viClose(ViObject vi);
+
+/**
+    @brief Reads an attribute of a session.
+    @param vi     session
+    @param attr   attribute; ViUInt16 for VI_ATTR_INTF_TYPE and VI_ATTR_INTF_NUM, ViInt16 for
+                  VI_ATTR_SLOT and VI_ATTR_VXI_LA, a text of at most 256 bytes for the others
+    @param value  receives the value
+    @return VI_SUCCESS; VI_ERROR_NSUP_ATTR when the resource has no such attribute;
+            VI_ERROR_INV_OBJECT; VI_ERROR_INV_PARAMETER for a null value
+ */
+ViStatus viGetAttribute(ViObject vi, ViAttr attr, void *value);
+
+/**
+    @brief Describes a status code.
+    @param vi      any session, or VI_NULL
+    @param status  status to describe
+    @param desc    receives the text; at least 256 bytes
+    @return VI_SUCCESS; VI_WARN_UNKNOWN_STATUS when the code is not a VISA status
+ */
+ViStatus viStatusDesc(ViObject vi, ViStatus status, ViChar desc[]);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

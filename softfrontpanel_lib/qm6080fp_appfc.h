@@ -1,0 +1,38 @@
+#ifndef QM6080FP_APPFC_H
+#define QM6080FP_APPFC_H
+
+#include "qm6080fp_app.h"
+#include "visa.h"
+
+class QCloseEvent;
+class qm6080fp_genFC;
+
+// Frame of a panel whose card sits behind a driver session. The constructor
+// runs the connection workflow (or enters demo mode), fills the header and
+// builds the About dialog; the destructor closes the session.
+class qm6080fp_AppFC : public qm6080fp_app
+{
+    Q_OBJECT
+
+public:
+    qm6080fp_AppFC(qm6080fp_genFC *fc, bool multipleCards, bool skipConnect,
+                   const char *qwtVersion, bool usesKissFft);
+    ~qm6080fp_AppFC() override;
+
+    ViSession vi() const { return d_vi; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+    ViSession d_vi = 0;
+    int d_demo = 0;
+    int d_fcNumbers[256] = {};
+    int d_fcCount = 0;
+    bool d_lxi = false;
+    qm6080fp_genFC *d_fc = nullptr;
+
+private slots:
+    void resetDevice();
+};
+
+#endif
