@@ -1,0 +1,355 @@
+#include "qm7240fp_app.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStringList>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "qm6080fp_about.h"
+#include "qm6080fp_led.h"
+#include "qm6080fp_messages.h"
+#include "qm7240.h"
+#include "qm7240_dblctrl.h"
+#include "qm7240fp_quantise.h"
+
+namespace {
+
+struct currentRange_t
+{
+    const char *text;
+    double lo; // mA
+    double hi; // mA
+};
+
+// Combo-box order; the card numbers its ranges from 1 in the same order.
+constexpr currentRange_t currentRangeTable[] = {
+    {"0-24mA", 0.0, 24.0},
+    {"0-20mA", 0.0, 20.0},
+    {"4-20mA", 4.0, 20.0},
+};
+constexpr int currentRangeCount = int(sizeof(currentRangeTable) / sizeof(currentRangeTable[0]));
+
+constexpr int groupCount = 4;
+constexpr int channelsPerGroup = 4;
+constexpr int statusPollMs = 400;
+// One arrow click moves a value by this many converter steps.
+constexpr double lsbPerStep = 100.0;
+
+// The driver's buffers, with room to spare; every text is terminated before use.
+constexpr int subtypeRoom = 16;
+constexpr int firmwareRoom = 32;
+constexpr int driverRevisionRoom = 64;
+
+const char getOutputRangeCall[] =
+    "qm7240_getOutputRange(vi(), i+1, &m_grpType[i], &m_loLimit[i], &m_hiLimit[i])";
+const char setOutputRangeCall[] =
+    "qm7240_setOutputRange(vi(), grp+1, rangeComboBox[grp]->currentIndex()+1)";
+const char writeChannelCall[] = "qm7240_writeChannel(vi(), indx, val)";
+const char getDACStatusCall[] = "qm7240_getDACStatus(vi(), i+1, &stat)";
+const char readSerialNoCall[] = "qm7240_readSerialNo(d_vi, &serialNumber, subtype)";
+const char revisionQueryCall[] =
+    "qm7240_revision_query(d_vi, driverRevision, instrumentFirmwareRevision)";
+
+bool isCurrentGroup(ViInt32 type)
+{
+    return type == QM7240_OUTPUT_CURRENT;
+}
+
+} // namespace
+
+qm7240fp_App::qm7240fp_App(qm6080fp_genFC *fc) : qm6080fp_AppFC(fc, false, false, nullptr, false)
+{
+    auto *clientLayout = new QHBoxLayout;
+    setClientLayout(clientLayout);
+    auto *groupGrid = new QGridLayout;
+    clientLayout->addLayout(groupGrid);
+
+    for (int g = 0; g < groupCount; ++g)
+        buildGroup(g, groupGrid);
+
+    statusTimer = new QTimer(this);
+
+    for (int g = 0; g < groupCount; ++g) {
+        for (int k = 0; k < channelsPerGroup; ++k) {
+            const int n = 4 * g + k + 1;
+            const QString ctrlHelp =
+                QStringLiteral("Value to write to the DAC for channel %1.").arg(n);
+            dacCtrl[g][k]->setWhatsThis(ctrlHelp);
+            dacCtrl[g][k]->setToolTip(ctrlHelp);
+            if (errorLed[g][k]) {
+                const QString ledHelp =
+                    QStringLiteral(
+                        "LED indicating an output error for the current output type for "
+                        "channel %1.\nThe red color indicates an error caused by an open "
+                        "circuit or not appropriate load.")
+                        .arg(n);
+                errorLed[g][k]->setWhatsThis(ledHelp);
+                errorLed[g][k]->setToolTip(ledHelp);
+            }
+        }
+        const QString rangeHelp =
+            QStringLiteral("Range of output value selection for all channels in group %1.")
+                .arg(g + 1);
+        QWidget *rangeWidget = rangeComboBox[g] ? static_cast<QWidget *>(rangeComboBox[g])
+                                                : static_cast<QWidget *>(rangeLineEdit[g]);
+        rangeWidget->setWhatsThis(rangeHelp);
+        rangeWidget->setToolTip(rangeHelp);
+        const QString groupHelp = QStringLiteral("Group of channels number %1.").arg(g + 1);
+        groupBox[g]->setWhatsThis(groupHelp);
+        groupBox[g]->setToolTip(groupHelp);
+    }
+
+    // Only now: building and ranging the controls above must not write to the card.
+    connectControls();
+
+    bool anyCurrentGroup = false;
+    for (int g = 0; g < groupCount; ++g)
+        anyCurrentGroup = anyCurrentGroup || isCurrentGroup(m_grpType[g]);
+    if (anyCurrentGroup)
+        statusTimer->start(statusPollMs);
+
+    registerHardwareInfo();
+}
+
+qm7240fp_App::~qm7240fp_App() = default;
+
+void qm7240fp_App::buildGroup(int g, QGridLayout *groupGrid)
+{
+    groupBox[g] = new QGroupBox;
+    groupBox[g]->setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::MinimumExpanding);
+    groupGrid->addWidget(groupBox[g], g / 2, g % 2);
+
+    auto *channelGrid = new QGridLayout;
+    auto *groupColumn = new QVBoxLayout;
+    auto *rangeRow = new QHBoxLayout;
+    groupBox[g]->setLayout(groupColumn);
+    groupColumn->addLayout(channelGrid);
+    groupColumn->addLayout(rangeRow);
+
+    if (!d_demo) {
+        const ViStatus status =
+            qm7240_getOutputRange(vi(), g + 1, &m_grpType[g], &m_loLimit[g], &m_hiLimit[g]);
+        if (status != VI_SUCCESS)
+            reportStatus(status, getOutputRangeCall);
+    } else if (g < 2) {
+        m_grpType[g] = QM7240_OUTPUT_CURRENT;
+    } else {
+        m_grpType[g] = QM7240_OUTPUT_VOLTAGE;
+        m_loLimit[g] = -10.0;
+        m_hiLimit[g] = 10.0;
+    }
+    const bool current = isCurrentGroup(m_grpType[g]);
+
+    for (int k = 0; k < channelsPerGroup; ++k) {
+        const int n = 4 * g + k + 1;
+        channelLabel[4 * g + k] = new QLabel(QStringLiteral("Channel %1:").arg(n));
+        channelGrid->addWidget(channelLabel[4 * g + k], k, 0);
+        dacCtrl[g][k] = new qm7240_dblCtrl(n);
+        dacCtrl[g][k]->setDecimals(3);
+        channelGrid->addWidget(dacCtrl[g][k], k, 1);
+        if (current) {
+            errorLed[g][k] = new qm6080fp_led(QString(), Qt::red, Qt::magenta);
+            channelGrid->addWidget(errorLed[g][k], k, 2);
+        }
+    }
+
+    rangeLabel[g] = new QLabel;
+    rangeRow->addWidget(rangeLabel[g]);
+
+    if (!current) {
+        rangeLineEdit[g] = new QLineEdit(groupBox[g]);
+        rangeLineEdit[g]->setReadOnly(true);
+        rangeLineEdit[g]->setText(QStringLiteral("%1-%2V").arg(QString::number(m_loLimit[g]),
+                                                               QString::number(m_hiLimit[g])));
+        rangeRow->addWidget(rangeLineEdit[g]);
+        rangeLabel[g]->setText(QStringLiteral("Voltage Range:"));
+        groupBox[g]->setTitle(QStringLiteral("Group %1 - Voltage Output").arg(g + 1));
+        // Small ranges need the fourth decimal to show their grid at all.
+        if (m_hiLimit[g] <= 1.0)
+            for (int k = 0; k < channelsPerGroup; ++k)
+                dacCtrl[g][k]->setDecimals(4);
+    } else {
+        rangeComboBox[g] = new QComboBox(groupBox[g]);
+        for (const currentRange_t &range : currentRangeTable)
+            rangeComboBox[g]->addItem(QString::fromLatin1(range.text));
+        rangeComboBox[g]->setCurrentIndex(0);
+        rangeRow->addWidget(rangeComboBox[g]);
+        rangeLabel[g]->setText(QStringLiteral("Current Range:"));
+        groupBox[g]->setTitle(QStringLiteral("Group %1 - Current Output").arg(g + 1));
+    }
+
+    setRange_slot(g);
+}
+
+void qm7240fp_App::connectControls()
+{
+    using rangeSlot = void (qm7240fp_App::*)();
+    const rangeSlot rangeSlots[groupCount] = {
+        &qm7240fp_App::setRange1_slot, &qm7240fp_App::setRange2_slot, &qm7240fp_App::setRange3_slot,
+        &qm7240fp_App::setRange4_slot};
+    for (int g = 0; g < groupCount; ++g)
+        if (rangeComboBox[g])
+            connect(rangeComboBox[g], qOverload<int>(&QComboBox::activated), this, rangeSlots[g]);
+
+    for (int g = 0; g < groupCount; ++g)
+        for (int k = 0; k < channelsPerGroup; ++k)
+            connect(dacCtrl[g][k], qOverload<int, double>(&qm7240_dblCtrl::valueChanged), this,
+                    &qm7240fp_App::setValue_slot);
+
+    connect(statusTimer, &QTimer::timeout, this, &qm7240fp_App::timeEvent_slot);
+}
+
+void qm7240fp_App::registerHardwareInfo()
+{
+    QString serial;
+    QString revision;
+    QString model;
+    if (d_demo) {
+        model = QStringLiteral("7240-AA (DEMO)");
+        revision = QStringLiteral("1.0.1.0 (DEMO)");
+        serial = QStringLiteral("72409481 (DEMO)");
+    } else {
+        // Zeroed, so that a failed read shows empty texts rather than garbage.
+        ViUInt32 serialNumber = 0;
+        ViChar subtype[subtypeRoom] = {};
+        ViChar driverRevision[driverRevisionRoom] = {};
+        ViChar instrumentFirmwareRevision[firmwareRoom] = {};
+
+        ViStatus status = qm7240_readSerialNo(d_vi, &serialNumber, subtype);
+        if (status != VI_SUCCESS)
+            reportStatus(status, readSerialNoCall);
+        status = qm7240_revision_query(d_vi, driverRevision, instrumentFirmwareRevision);
+        if (status != VI_SUCCESS)
+            reportStatus(status, revisionQueryCall);
+        subtype[subtypeRoom - 1] = '\0';
+        instrumentFirmwareRevision[firmwareRoom - 1] = '\0';
+
+        serial = QStringLiteral("%1").arg(serialNumber, 8, 16, QLatin1Char('0'));
+        revision = QString::fromLatin1(instrumentFirmwareRevision);
+        model = QStringLiteral("7240-%1").arg(QString::fromLatin1(subtype));
+    }
+    // The About dialog belongs to the frame; without one there is no page to fill.
+    if (aboutDialog)
+        aboutDialog->addHardwareInfo(serial, revision, model, QString(), QString());
+}
+
+void qm7240fp_App::setRange_slot(int grp)
+{
+    if (grp < 0 || grp >= groupCount)
+        return;
+
+    const bool current = isCurrentGroup(m_grpType[grp]);
+    int index = 0;
+    if (current && rangeComboBox[grp]) {
+        index = rangeComboBox[grp]->currentIndex();
+        if (index < 0 || index >= currentRangeCount)
+            index = 0;
+        m_loLimit[grp] = currentRangeTable[index].lo;
+        m_hiLimit[grp] = currentRangeTable[index].hi;
+    }
+
+    for (int k = 0; k < channelsPerGroup; ++k) {
+        // A value outside the new range is clamped here, and the clamped value
+        // reaches setValue_slot once the controls are connected.
+        dacCtrl[grp][k]->setRange(m_loLimit[grp], m_hiLimit[grp]);
+        dacCtrl[grp][k]->setSingleStep((m_hiLimit[grp] - m_loLimit[grp]) * lsbPerStep /
+                                       qm7240fp_maxCode);
+    }
+
+    if (d_demo || !current)
+        return;
+
+    const ViStatus status = qm7240_setOutputRange(vi(), grp + 1, index + 1);
+    if (status != VI_SUCCESS)
+        reportStatus(status, setOutputRangeCall);
+
+    for (int k = 0; k < channelsPerGroup; ++k) {
+        const int indx = 4 * grp + k + 1;
+        const qm7240fp_quantised_t q =
+            qm7240fp_quantise(dacCtrl[grp][k]->value(), m_loLimit[grp], m_hiLimit[grp]);
+        dacCtrl[grp][k]->setValue(q.value);
+        const ViStatus writeStatus = qm7240_writeChannel(vi(), indx, q.value / 1000.0);
+        if (writeStatus != VI_SUCCESS)
+            reportStatus(writeStatus, writeChannelCall);
+    }
+}
+
+void qm7240fp_App::setRange1_slot()
+{
+    setRange_slot(0);
+}
+
+void qm7240fp_App::setRange2_slot()
+{
+    setRange_slot(1);
+}
+
+void qm7240fp_App::setRange3_slot()
+{
+    setRange_slot(2);
+}
+
+void qm7240fp_App::setRange4_slot()
+{
+    setRange_slot(3);
+}
+
+void qm7240fp_App::setValue_slot(int indx, double val)
+{
+    if (indx < 1 || indx > groupCount * channelsPerGroup)
+        return;
+    const int grp = (indx - 1) / channelsPerGroup;
+    const int k = (indx - 1) % channelsPerGroup;
+
+    const qm7240fp_quantised_t q = qm7240fp_quantise(val, m_loLimit[grp], m_hiLimit[grp]);
+    dacCtrl[grp][k]->setValue(q.value);
+    if (d_demo)
+        return;
+
+    // The card takes amperes, the control shows milliamperes.
+    const double cardValue = isCurrentGroup(m_grpType[grp]) ? q.value / 1000.0 : q.value;
+    const ViStatus status = qm7240_writeChannel(vi(), indx, cardValue);
+    if (status != VI_SUCCESS)
+        reportStatus(status, writeChannelCall);
+}
+
+void qm7240fp_App::timeEvent_slot()
+{
+    if (d_demo)
+        return;
+
+    ViUInt16 stat = 0;
+    for (int i = 0; i < groupCount * channelsPerGroup; ++i) {
+        const ViStatus status = qm7240_getDACStatus(vi(), i + 1, &stat);
+        if (status != VI_SUCCESS) {
+            // Stopped for good: a card that cannot report its status would
+            // otherwise bury the user in boxes.
+            statusTimer->stop();
+            reportStatus(status, getDACStatusCall);
+            return;
+        }
+        if (qm6080fp_led *led = errorLed[i / channelsPerGroup][i % channelsPerGroup])
+            led->setValue(stat);
+    }
+}
+
+void qm7240fp_App::reportStatus(ViStatus status, const char *callText)
+{
+    if (status == VI_SUCCESS)
+        return;
+    ViChar description[QM7240_ERROR_MESSAGE_LEN] = {};
+    qm7240_error_message(0, status, description);
+    description[QM7240_ERROR_MESSAGE_LEN - 1] = '\0';
+    const QString text = QString::fromLatin1(description);
+
+    if (status < 0)
+        showErrorMessage(
+            QStringLiteral("%1 failed due to [%2]").arg(QLatin1String(callText), text));
+    else
+        showWarningMessage(QStringLiteral("Warning: [%1]").arg(text));
+}

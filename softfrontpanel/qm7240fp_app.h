@@ -1,0 +1,60 @@
+#ifndef QM7240FP_APP_H
+#define QM7240FP_APP_H
+
+#include "qm6080fp_appfc.h"
+#include "visa.h"
+
+class QComboBox;
+class QGridLayout;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QTimer;
+class qm6080fp_genFC;
+class qm6080fp_led;
+class qm7240_dblCtrl;
+
+// Main window of the 7240 soft front panel: four groups of four DAC channels,
+// current groups with a selectable range and an output-error lamp per channel,
+// voltage groups with the fixed range the card reports.
+class qm7240fp_App : public qm6080fp_AppFC
+{
+    Q_OBJECT
+
+public:
+    explicit qm7240fp_App(qm6080fp_genFC *fc);
+    ~qm7240fp_App() override;
+
+public slots:
+    void setRange_slot(int grp);
+    void setRange1_slot();
+    void setRange2_slot();
+    void setRange3_slot();
+    void setRange4_slot();
+    void setValue_slot(int indx, double val);
+    void timeEvent_slot();
+
+protected:
+    QGroupBox *groupBox[4] = {};
+    QLabel *channelLabel[16] = {};
+    QLabel *rangeLabel[4] = {};
+    qm7240_dblCtrl *dacCtrl[4][4] = {};
+    qm6080fp_led *errorLed[4][4] = {};
+    QComboBox *rangeComboBox[4] = {};
+    QLineEdit *rangeLineEdit[4] = {};
+    QTimer *statusTimer = nullptr;
+    // Zero until the card reports them: a group whose read fails is built as
+    // a current group from its combo box.
+    ViInt32 m_grpType[4] = {};
+    double m_loLimit[4] = {};
+    double m_hiLimit[4] = {};
+
+private:
+    void buildGroup(int g, QGridLayout *groupGrid);
+    void connectControls();
+    void registerHardwareInfo();
+    // Shows a non-zero driver status: an error box offering to exit, or a warning.
+    void reportStatus(ViStatus status, const char *callText);
+};
+
+#endif
