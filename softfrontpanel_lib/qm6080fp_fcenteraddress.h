@@ -1,0 +1,45 @@
+#ifndef QM6080FP_FCENTERADDRESS_H
+#define QM6080FP_FCENTERADDRESS_H
+
+#include <QDialog>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class QComboBox;
+class qm6080fp_fcEnterAddressFc;
+class qm6080fp_genFC;
+
+// Dialog in which the user types the VISA descriptor of the carrier and picks
+// the card number: one entry for most cards, up to eight for the multi-card
+// models 8152 and 8164. The entries are filled from and stored to the shared
+// descriptors file, one group per model.
+class qm6080fp_fcEnterAddress : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit qm6080fp_fcEnterAddress(qm6080fp_genFC *fc);
+    ~qm6080fp_fcEnterAddress() override;
+
+    // Fills the entries and the count from the descriptors file.
+    void loadDescriptors();
+    // Stores every entry and the count; returns the descriptor and card number
+    // of each entry in use, in entry order.
+    void saveDescriptors(QStringList &descriptors, QList<int> &numbers);
+
+    // Full path of the descriptors file, from the environment.
+    static QString descriptorsFilePath();
+
+    // Entry 0 always exists; entries 1 to 7 only in multi-card mode.
+    qm6080fp_fcEnterAddressFc *fcEntries[8] = {};
+    QString modelText;
+    QString iniFileName;
+    // Items "1" to "8": index + 1 entries are in use.
+    QComboBox *countComboBox = nullptr;
+
+private slots:
+    void countChanged();
+};
+
+#endif
