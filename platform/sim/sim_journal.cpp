@@ -1,0 +1,146 @@
+#include "sim_journal.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <nlohmann/json.hpp>
+#include <thread>
+
+namespace sim {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class Journal
+{
+public:
+    static Journal &instance()
+    {
+        static Journal journal;
+        return journal;
+    }
+
+    void write(nlohmann::ordered_json &line, Clock::time_point started)
+    {
+        const Clock::time_point now = Clock::now();
+        std::lock_guard<std::mutex> guard(mutex);
+        if (!opened) {
+            opened = true;
+            const char *path = std::getenv("VISA_SIM_JOURNAL");
+            if (path != nullptr && *path != '\0') {
+                file = std::fopen(path, "a");
+                if (file == nullptr)
+                    std::fprintf(stderr, "%s: cannot open the call journal for writing\n", path);
+            }
+        }
+        if (file == nullptr)
+            return;
+        auto thread = threads.find(std::this_thread::get_id());
+        if (thread == threads.end())
+            thread = threads.emplace(std::this_thread::get_id(), int(threads.size()) + 1).first;
+        // t_ms and thread lead the line; the call's own keys follow in the order they were set.
+        nlohmann::ordered_json out;
+        out["t_ms"] = std::chrono::duration<double, std::milli>(now - start).count();
+        out["thread"] = thread->second;
+        for (auto it = line.begin(); it != line.end(); ++it)
+            out[it.key()] = it.value();
+        out["dur_ms"] = std::chrono::duration<double, std::milli>(now - started).count();
+        const std::string text =
+            out.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+        std::fputs(text.c_str(), file);
+        std::fputc('\n', file);
+        std::fflush(file);
+    }
+
+    void reset()
+    {
+        std::lock_guard<std::mutex> guard(mutex);
+        if (file != nullptr)
+            std::fclose(file);
+        file = nullptr;
+        opened = false;
+        threads.clear();
+        start = Clock::now();
+    }
+
+private:
+    Journal() : start(Clock::now()) {}
+    ~Journal()
+    {
+        if (file != nullptr)
+            std::fclose(file);
+    }
+
+    std::mutex mutex;
+    bool opened = false;
+    std::FILE *file = nullptr;
+    std::map<std::thread::id, int> threads;
+    Clock::time_point start;
+};
+
+} // namespace
+
+struct CallRecord::Fields
+{
+    nlohmann::ordered_json line;
+};
+
+CallRecord::CallRecord(const char *call) : fields(new Fields), started(Clock::now())
+{
+    fields->line["call"] = call;
+}
+
+CallRecord::~CallRecord() = default;
+
+void CallRecord::set(const char *key, long long value)
+{
+    fields->line[key] = value;
+}
+
+void CallRecord::set(const char *key, double value)
+{
+    // JSON has no NaN or infinity: a caller passing one still gets a valid line.
+    if (value != value || value - value != 0.0)
+        fields->line[key] = std::to_string(value);
+    else
+        fields->line[key] = value;
+}
+
+void CallRecord::set(const char *key, const std::string &value)
+{
+    fields->line[key] = value;
+}
+
+void CallRecord::setNull(const char *key)
+{
+    fields->line[key] = nullptr;
+}
+
+void CallRecord::setText(const char *key, const char *text, size_t limit)
+{
+    if (text == nullptr)
+        setNull(key);
+    else
+        fields->line[key] = std::string(text, strnlen(text, limit));
+}
+
+ViStatus CallRecord::finish(ViStatus status)
+{
+    try {
+        fields->line["status"] = status;
+        Journal::instance().write(fields->line, started);
+    } catch (...) {
+        // The journal is a trace: a failure to write it never changes what the call answers.
+    }
+    return status;
+}
+
+void resetJournal()
+{
+    Journal::instance().reset();
+}
+
+} // namespace sim

@@ -1,0 +1,34 @@
+#include "sim_model.h"
+
+#include "sim_descriptor.h"
+
+namespace sim {
+
+void Card::reset()
+{
+    values.fill(0.0);
+    for (Group &group : groups)
+        if (!group.voltage)
+            group.range = QM7240_RANGE_0_24MA;
+}
+
+Card *Carrier::card(int position)
+{
+    for (Card &c : cards)
+        if (c.position == position)
+            return &c;
+    return nullptr;
+}
+
+int System::find(const std::string &descriptor) const
+{
+    const DescriptorInfo info = parseDescriptor(descriptor);
+    if (!info.valid)
+        return -1;
+    for (size_t i = 0; i < resources.size(); ++i)
+        if (resources[i].canonical == info.canonical)
+            return static_cast<int>(i);
+    return -1;
+}
+
+} // namespace sim

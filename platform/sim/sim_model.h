@@ -1,0 +1,95 @@
+// The simulated instrument system: resources, carriers, cards and the state of every card.
+#ifndef SIM_MODEL_H
+#define SIM_MODEL_H
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "qm6080.h"
+#include "qm7240.h"
+#include "visa.h"
+
+namespace sim {
+
+// One output group of a DAC card: a current group with a selectable range, or a voltage group
+// with fixed limits in volts.
+struct Group
+{
+    bool voltage = false;
+    double lo = 0.0;
+    double hi = 0.0;
+    ViInt32 range = QM7240_RANGE_0_24MA; // current groups only
+};
+
+// A status injected into one driver operation of a card.
+struct FailRule
+{
+    ViStatus status = 0;
+    ViInt32 channel = 0; // 0: every channel
+    ViInt32 group = 0;   // 0: every group
+    long long after = 0; // matching calls that succeed before the rule strikes
+    long long passed = 0;
+};
+
+struct Card
+{
+    int position = 0; // counted from 1
+    ViUInt16 model = 0;
+    ViUInt16 option = 0; // high byte = first option character
+    ViUInt32 serial = 0;
+    std::string subtype = "AA";
+    std::string firmware = "1.0.1.0";
+    std::array<Group, QM7240_GROUPS> groups;
+    std::array<double, QM7240_CHANNELS> values{};
+    std::array<bool, QM7240_CHANNELS> openCircuit{};
+    int callDelayMs = 0;
+    std::map<std::string, FailRule> fail;
+
+    // All channels 0, every current group back to 0 to 24 mA.
+    void reset();
+    Group &groupOfChannel(int channel) { return groups[static_cast<size_t>((channel - 1) / 4)]; }
+};
+
+struct Carrier
+{
+    ViUInt16 model = 0;
+    int positions = 0;
+    std::vector<Card> cards; // in position order, only occupied positions
+
+    Card *card(int position);
+};
+
+struct Resource
+{
+    std::string descriptor; // as the file writes it; listed by viFindRsrc
+    std::string canonical;  // upper case with board number, for viOpen
+    int openDelayMs = 0;
+    ViStatus openStatus = VI_SUCCESS;
+    bool hasSlot = false;
+    ViInt16 slot = 0;
+    bool hasLogicalAddress = false;
+    ViInt16 logicalAddress = 0;
+    bool hasTcpipAddress = false;
+    std::string tcpipAddress;
+    bool hasHostname = false;
+    std::string hostname;
+    bool hasDeviceName = false;
+    std::string deviceName;
+    bool hasCarrier = false;
+    Carrier carrier;
+};
+
+struct System
+{
+    std::vector<Resource> resources; // in file order
+
+    // Index of the resource a descriptor names (VISA matching), or -1.
+    int find(const std::string &descriptor) const;
+};
+
+} // namespace sim
+
+#endif
