@@ -1,0 +1,29 @@
+#ifndef PANELPROBE_H
+#define PANELPROBE_H
+
+#include "qm6080fp_about.h"
+#include "qm7240fp_app.h"
+
+// The DAC panel with its members in reach of the tests. It adds no
+// meta-object of its own, so it is still a qm7240fp_App to the toolkit.
+class PanelProbe : public qm7240fp_App
+{
+public:
+    using qm7240fp_App::qm7240fp_App;
+
+    using qm6080fp_app::aboutDialog;
+    using qm6080fp_AppFC::d_demo;
+    using qm7240fp_App::channelLabel;
+    using qm7240fp_App::dacCtrl;
+    using qm7240fp_App::errorLed;
+    using qm7240fp_App::groupBox;
+    using qm7240fp_App::m_grpType;
+    using qm7240fp_App::m_hiLimit;
+    using qm7240fp_App::m_loLimit;
+    using qm7240fp_App::rangeComboBox;
+    using qm7240fp_App::rangeLabel;
+    using qm7240fp_App::rangeLineEdit;
+    using qm7240fp_App::statusTimer;
+};
+
+#endif

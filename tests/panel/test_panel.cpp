@@ -1,0 +1,968 @@
+#include <QtTest>
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMetaMethod>
+#include <QTimer>
+
+#include <memory>
+
+#include "childprocess.h"
+#include "modalanswerer.h"
+#include "panelprobe.h"
+#include "qm6080fp_led.h"
+#include "qm7240.h"
+#include "qm7240_dblctrl.h"
+#include "qm7240_fc.h"
+#include "simfixture.h"
+
+// The DAC panel on a simulated card: what it builds, and every driver call it
+// makes, in order, as the simulator's journal records them.
+class TestPanel : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+
+    void metaObject();
+    void startupRealMode();
+    void voltageDecimals_data();
+    void voltageDecimals();
+    void allVoltageGroups();
+    void rangeSwitch_data();
+    void rangeSwitch();
+    void singleSteps();
+    void typedValues_data();
+    void typedValues();
+    void arrowKeys();
+    void openCircuitLamp();
+    void pollFailure_data();
+    void pollFailure();
+    void pollRunsDuringWriteBox();
+    void startupFailures_data();
+    void startupFailures();
+    void failedRangeReadBuildsCurrentGroup();
+    void userRangeFailure();
+    void exitFromErrorBox();
+    void exitFromErrorBoxChild();
+    void demoMode();
+    void lampsRepaintOnlyOnChange();
+};
+
+namespace {
+
+const char defaultGroups[] = "[current, current, {voltage: [-10, 10]}, {voltage: [0, 1]}]";
+
+// One VXI carrier with one DAC card, so that Auto Find opens it without asking.
+QString systemYaml(const QString &groups = QLatin1String(defaultGroups),
+                   const QString &cardExtra = QString())
+{
+    return QStringLiteral(R"(resources:
+  - descriptor: "VXI0::2::INSTR"
+    slot: 2
+    logical_address: 2
+    carrier:
+      model: 6080
+      positions: 4
+      cards:
+        - position: 1
+          model: 0x4C5E
+          serial: 0x1a2b
+          subtype: "AA"
+          firmware: "2.3.4.5"
+          groups: %1
+%2)")
+        .arg(groups, cardExtra);
+}
+
+QString openCircuit(const QString &channels)
+{
+    return QStringLiteral("          open_circuit: [%1]\n").arg(channels);
+}
+
+QString failing(const QString &operation, const QString &rule)
+{
+    return QStringLiteral("          fail:\n            %1: %2\n").arg(operation, rule);
+}
+
+QString driverText(ViStatus status)
+{
+    ViChar text[QM7240_ERROR_MESSAGE_LEN] = {};
+    qm7240_error_message(0, status, text);
+    return QString::fromLatin1(text);
+}
+
+QString errorBoxText(const char *callText, ViStatus status)
+{
+    return QStringLiteral("%1 failed due to [%2]\nDo you want to exit?")
+        .arg(QLatin1String(callText), driverText(status));
+}
+
+QString warningBoxText(ViStatus status)
+{
+    return QStringLiteral("Warning: [%1]").arg(driverText(status));
+}
+
+const char writeCall[] = "qm7240_writeChannel(vi(), indx, val)";
+const char setRangeCall[] =
+    "qm7240_setOutputRange(vi(), grp+1, rangeComboBox[grp]->currentIndex()+1)";
+const char getRangeCall[] =
+    "qm7240_getOutputRange(vi(), i+1, &m_grpType[i], &m_loLimit[i], &m_hiLimit[i])";
+const char statusCall[] = "qm7240_getDACStatus(vi(), i+1, &stat)";
+const char serialCall[] = "qm7240_readSerialNo(d_vi, &serialNumber, subtype)";
+const char revisionCall[] =
+    "qm7240_revision_query(d_vi, driverRevision, instrumentFirmwareRevision)";
+
+int intOf(const QJsonObject &line, const char *key)
+{
+    return line.value(QLatin1String(key)).toInt(-12345);
+}
+
+// One journal line in a form that lists compare well; a failed call ends in
+// "!" and its status.
+QString describe(const QJsonObject &line)
+{
+    QString call = line.value(QStringLiteral("call")).toString();
+    call.remove(QStringLiteral("qm7240_"));
+    QString text = call;
+    if (call == QLatin1String("getOutputRange"))
+        text += QStringLiteral(" %1").arg(intOf(line, "group"));
+    else if (call == QLatin1String("setOutputRange"))
+        text += QStringLiteral(" %1 %2").arg(intOf(line, "group")).arg(intOf(line, "range"));
+    else if (call == QLatin1String("writeChannel"))
+        text += QStringLiteral(" %1 %2")
+                    .arg(intOf(line, "channel"))
+                    .arg(QString::number(line.value(QStringLiteral("value")).toDouble(), 'g', 10));
+    else if (call == QLatin1String("getDACStatus"))
+        text += QStringLiteral(" %1").arg(intOf(line, "channel"));
+    const int status = intOf(line, "status");
+    if (status != 0)
+        text += QStringLiteral(" !%1").arg(status);
+    return text;
+}
+
+QString write(int channel, double value)
+{
+    return QStringLiteral("writeChannel %1 %2").arg(channel).arg(QString::number(value, 'g', 10));
+}
+
+QString failed(const QString &call, ViStatus status)
+{
+    return call + QStringLiteral(" !%1").arg(status);
+}
+
+// The driver calls the panel made on its own session, polls left out unless asked for.
+QStringList panelCalls(const SimFixture &sim, ViSession vi, bool withPolls = false)
+{
+    QStringList calls;
+    for (const QJsonObject &line : sim.journal()) {
+        const QString call = line.value(QStringLiteral("call")).toString();
+        if (!call.startsWith(QLatin1String("qm7240_")) || call == QLatin1String("qm7240_init") ||
+            intOf(line, "session") != int(vi))
+            continue;
+        if (!withPolls && call == QLatin1String("qm7240_getDACStatus"))
+            continue;
+        calls << describe(line);
+    }
+    return calls;
+}
+
+QList<int> polledChannels(const SimFixture &sim)
+{
+    QList<int> channels;
+    for (const QJsonObject &line : sim.calls(QStringLiteral("qm7240_getDACStatus")))
+        channels << intOf(line, "channel");
+    return channels;
+}
+
+QStringList normalStartup()
+{
+    QStringList calls{QStringLiteral("getOutputRange 1"), QStringLiteral("setOutputRange 1 1")};
+    for (int ch = 1; ch <= 4; ++ch)
+        calls << write(ch, 0.0);
+    calls << QStringLiteral("getOutputRange 2") << QStringLiteral("setOutputRange 2 1");
+    for (int ch = 5; ch <= 8; ++ch)
+        calls << write(ch, 0.0);
+    calls << QStringLiteral("getOutputRange 3") << QStringLiteral("getOutputRange 4")
+          << QStringLiteral("readSerialNo") << QStringLiteral("revision_query");
+    return calls;
+}
+
+std::unique_ptr<PanelProbe> openPanel(qm7240_fc &fc)
+{
+    ModalAnswerer::instance().click(QStringLiteral("Auto Find"));
+    return std::make_unique<PanelProbe>(&fc);
+}
+
+std::unique_ptr<PanelProbe> openDemoPanel(qm7240_fc &fc)
+{
+    ModalAnswerer::instance().click(QStringLiteral("Run In Demo Mode"));
+    return std::make_unique<PanelProbe>(&fc);
+}
+
+void typeInto(qm7240_dblCtrl *ctrl, const QString &text)
+{
+    ctrl->selectAll();
+    QTest::keyClicks(ctrl, text);
+}
+
+bool hasLabel(QWidget *parent, const QString &text)
+{
+    for (QLabel *label : parent->findChildren<QLabel *>())
+        if (label->text() == text)
+            return true;
+    return false;
+}
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject
+{
+public:
+    explicit PaintCounter(QWidget *widget) : QObject(widget) { widget->installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++count;
+        return false;
+    }
+};
+
+} // namespace
+
+void TestPanel::initTestCase()
+{
+    // Decimal points, whatever the machine's locale.
+    QLocale::setDefault(QLocale::c());
+}
+
+void TestPanel::cleanup()
+{
+    ModalAnswerer &answerer = ModalAnswerer::instance();
+    const int pending = answerer.pending();
+    QStringList unexpected;
+    for (const auto &record : answerer.unexpected())
+        unexpected << record->title + QStringLiteral(": ") + record->text;
+    answerer.clear();
+    QCOMPARE(unexpected, QStringList());
+    QCOMPARE(pending, 0);
+}
+
+void TestPanel::metaObject()
+{
+    const QMetaObject &mo = qm7240fp_App::staticMetaObject;
+    QCOMPARE(mo.className(), "qm7240fp_App");
+    QCOMPARE(mo.superClass(), &qm6080fp_AppFC::staticMetaObject);
+    const QList<QByteArray> expected{
+        "setRange_slot(int)", "setRange1_slot()",          "setRange2_slot()", "setRange3_slot()",
+        "setRange4_slot()",   "setValue_slot(int,double)", "timeEvent_slot()"};
+    QList<QByteArray> slots;
+    for (int i = mo.methodOffset(); i < mo.methodCount(); ++i) {
+        const QMetaMethod method = mo.method(i);
+        QCOMPARE(method.methodType(), QMetaMethod::Slot);
+        QCOMPARE(method.access(), QMetaMethod::Public);
+        QCOMPARE(method.returnType(), int(QMetaType::Void));
+        slots << method.methodSignature();
+    }
+    QCOMPARE(slots, expected);
+}
+
+void TestPanel::startupRealMode()
+{
+    SimFixture sim(systemYaml());
+    qm7240_fc fc;
+    auto panel = openPanel(fc);
+    QVERIFY(!panel->d_demo);
+    const ViSession vi = panel->vi();
+    QVERIFY(vi != 0);
+
+    // Before any user action: one range selection per current group, zeros to its channels.
+    QCOMPARE(panelCalls(sim, vi, true), normalStartup());
+
+    const QStringList titles{"Group 1 - Current Output", "Group 2 - Current Output",
+                             "Group 3 - Voltage Output", "Group 4 - Voltage Output"};
+    const QStringList rangeTexts{
+        "Current Range:", "Current Range:", "Voltage Range:", "Voltage Range:"};
+    const int types[4] = {0, 0, 1, 1};
+    const double lo[4] = {0.0, 0.0, -10.0, 0.0};
+    const double hi[4] = {24.0, 24.0, 10.0, 1.0};
+    const int decimals[4] = {3, 3, 3, 4};
+    const double steps[4] = {0.036621652552071414, 0.036621652552071414, 0.030518043793392843,
+                             0.0015259021896696422};
+    for (int g = 0; g < 4; ++g) {
+        QCOMPARE(panel->groupBox[g]->title(), titles[g]);
+        QCOMPARE(panel->rangeLabel[g]->text(), rangeTexts[g]);
+        QCOMPARE(panel->m_grpType[g], types[g]);
+        QCOMPARE(panel->m_loLimit[g], lo[g]);
+        QCOMPARE(panel->m_hiLimit[g], hi[g]);
+        QCOMPARE(panel->groupBox[g]->whatsThis(),
+                 QStringLiteral("Group of channels number %1.").arg(g + 1));
+        QCOMPARE(panel->groupBox[g]->toolTip(), panel->groupBox[g]->whatsThis());
+        QCOMPARE(panel->groupBox[g]->sizePolicy().horizontalPolicy(),
+                 QSizePolicy::MinimumExpanding);
+        QCOMPARE(panel->groupBox[g]->sizePolicy().verticalPolicy(), QSizePolicy::MinimumExpanding);
+
+        const QString rangeHelp =
+            QStringLiteral("Range of output value selection for all channels in group %1.")
+                .arg(g + 1);
+        const bool current = types[g] == 0;
+        if (current) {
+            QVERIFY(panel->rangeComboBox[g]);
+            QVERIFY(!panel->rangeLineEdit[g]);
+            QComboBox *combo = panel->rangeComboBox[g];
+            QCOMPARE(combo->count(), 3);
+            QCOMPARE(combo->itemText(0), QStringLiteral("0-24mA"));
+            QCOMPARE(combo->itemText(1), QStringLiteral("0-20mA"));
+            QCOMPARE(combo->itemText(2), QStringLiteral("4-20mA"));
+            QCOMPARE(combo->currentIndex(), 0);
+            QCOMPARE(combo->whatsThis(), rangeHelp);
+            QCOMPARE(combo->toolTip(), rangeHelp);
+        } else {
+            QVERIFY(!panel->rangeComboBox[g]);
+            QVERIFY(panel->rangeLineEdit[g]);
+            QVERIFY(panel->rangeLineEdit[g]->isReadOnly());
+            QCOMPARE(panel->rangeLineEdit[g]->whatsThis(), rangeHelp);
+            QCOMPARE(panel->rangeLineEdit[g]->toolTip(), rangeHelp);
+        }
+
+        for (int k = 0; k < 4; ++k) {
+            const int n = 4 * g + k + 1;
+            QCOMPARE(panel->channelLabel[4 * g + k]->text(), QStringLiteral("Channel %1:").arg(n));
+            qm7240_dblCtrl *ctrl = panel->dacCtrl[g][k];
+            QCOMPARE(ctrl->channel(), n);
+            QCOMPARE(ctrl->minimum(), lo[g]);
+            QCOMPARE(ctrl->maximum(), hi[g]);
+            QCOMPARE(ctrl->decimals(), decimals[g]);
+            QVERIFY(qAbs(ctrl->singleStep() - steps[g]) < 1e-12);
+            QCOMPARE(ctrl->value(), 0.0);
+            QCOMPARE(ctrl->whatsThis(),
+                     QStringLiteral("Value to write to the DAC for channel %1.").arg(n));
+            QCOMPARE(ctrl->toolTip(), ctrl->whatsThis());
+            QCOMPARE(ctrl->window(), static_cast<QWidget *>(panel.get()));
+            qm6080fp_led *led = panel->errorLed[g][k];
+            QCOMPARE(led != nullptr, current);
+            if (led) {
+                QCOMPARE(led->currentValue(), 0);
+                QCOMPARE(led->currentOnColor(), QColor(Qt::red));
+                const QString ledHelp =
+                    QStringLiteral("LED indicating an output error for the current output type "
+                                   "for channel %1.\nThe red color indicates an error caused by an "
+                                   "open circuit or not appropriate load.")
+                        .arg(n);
+                QCOMPARE(led->whatsThis(), ledHelp);
+                QCOMPARE(led->toolTip(), ledHelp);
+            }
+        }
+    }
+    QCOMPARE(panel->rangeLineEdit[2]->text(), QStringLiteral("-10-10V"));
+    QCOMPARE(panel->rangeLineEdit[3]->text(), QStringLiteral("0-1V"));
+
+    QVERIFY(panel->statusTimer->isActive());
+    QCOMPARE(panel->statusTimer->interval(), 400);
+    QCOMPARE(panel->statusTimer->parent(), static_cast<QObject *>(panel.get()));
+
+    // The card's page of the About dialog.
+    QVERIFY(panel->aboutDialog);
+    QCOMPARE(panel->aboutDialog->currentModel(), QStringLiteral("7240-AA"));
+    QCOMPARE(panel->aboutDialog->currentRevision(), QStringLiteral("2.3.4.5"));
+    QVERIFY(hasLabel(panel->aboutDialog, QStringLiteral("00001a2b")));
+
+    // Groups 1 and 2 side by side, 3 and 4 below them.
+    panel->show();
+    QVERIFY(QTest::qWaitForWindowExposed(panel.get()));
+    const QRect g1 = panel->groupBox[0]->geometry();
+    QCOMPARE(panel->groupBox[1]->geometry().top(), g1.top());
+    QVERIFY(panel->groupBox[1]->geometry().left() > g1.right());
+    QCOMPARE(panel->groupBox[2]->geometry().left(), g1.left());
+    QVERIFY(panel->groupBox[2]->geometry().top() > g1.bottom());
+    QCOMPARE(panel->groupBox[3]->geometry().top(), panel->groupBox[2]->geometry().top());
+
+    // Going away closes the session once.
+    sim.clearJournal();
+    panel.reset();
+    QCOMPARE(panelCalls(sim, vi), QStringList{QStringLiteral("close")});
+}
+
+void TestPanel::voltageDecimals_data()
+{
+    QTest::addColumn<QString>("limits");
+    QTest::addColumn<double>("lo");
+    QTest::addColumn<double>("hi");
+    QTest::addColumn<int>("decimals");
+    QTest::addColumn<QString>("rangeText");
+
+    QTest::newRow("0 to 1.0 V") << "[0, 1.0]" << 0.0 << 1.0 << 4 << "0-1V";
+    QTest::newRow("0 to 1.5 V") << "[0, 1.5]" << 0.0 << 1.5 << 3 << "0-1.5V";
+    QTest::newRow("-1 to 1 V") << "[-1, 1]" << -1.0 << 1.0 << 4 << "-1-1V";
+    QTest::newRow("0 to 0.25 V") << "[0, 0.25]" << 0.0 << 0.25 << 4 << "0-0.25V";
+    QTest::newRow("-10 to 10 V") << "[-10, 10]" << -10.0 << 10.0 << 3 << "-10-10V";
+    QTest::newRow("-5 to 2.5 V") << "[-5, 2.5]" << -5.0 << 2.5 << 3 << "-5-2.5V";
+    QTest::newRow("0 to 1.0001 V") << "[0, 1.0001]" << 0.0 << 1.0001 << 3 << "0-1.0001V";
+}
+
+void TestPanel::voltageDecimals()
+{
+    QFETCH(QString, limits);
+    QFETCH(double, lo);
+    QFETCH(double, hi);
+    QFETCH(int, decimals);
+    QFETCH(QString, rangeText);
+
+    SimFixture sim(
+        systemYaml(QStringLiteral("[current, {voltage: %1}, current, current]").arg(limits)));
+    qm7240_fc fc;
+    auto panel = openPanel(fc);
+
+    QCOMPARE(panel->m_grpType[1], 1);
+    QCOMPARE(panel->rangeLineEdit[1]->text(), rangeText);
+    for (int k = 0; k < 4; ++k) {
+        QCOMPARE(panel->dacCtrl[1][k]->decimals(), decimals);
+        QCOMPARE(panel->dacCtrl[1][k]->minimum(), lo);
+        QCOMPARE(panel->dacCtrl[1][k]->maximum(), hi);
+        QVERIFY(!panel->errorLed[1][k]);
+        QCOMPARE(panel->dacCtrl[0][k]->decimals(), 3);
+    }
+    // No voltage channel is written at start-up.
+    for (const QString &call : panelCalls(sim, panel->vi()))
+        if (call.startsWith(QLatin1String("writeChannel ")))
+            QVERIFY2(call.section(QLatin1Char(' '), 1, 1).toInt() <= 4 ||
+                         call.section(QLatin1Char(' '), 1, 1).toInt() > 8,
+                     qPrintable(call));
+}
+
+void TestPanel::allVoltageGroups()
+{
+    SimFixture sim(systemYaml(QStringLiteral(
+        "[{voltage: [-10, 10]}, {voltage: [0, 5]}, {voltage: [0, 1]}, {voltage: [-2, 2]}]")));
+    qm7240_fc fc;
+    auto panel = openPanel(fc);
+
+    for (int g = 0; g < 4; ++g) {
+        QVERIFY(!panel->rangeComboBox[g]);
+        QVERIFY(panel->rangeLineEdit[g]);
+        for (int k = 0; k < 4; ++k)
+            QVERIFY(!panel->errorLed[g][k]);
+    }
+    QVERIFY(panel->findChildren<qm6080fp_led *>().size() <= 1); // the frame's "Active" lamp
+    QVERIFY(panel->findChildren<QComboBox *>().isEmpty());
+    QVERIFY(!panel->statusTimer->isActive());
+    QCOMPARE(panelCalls(sim, panel->vi(), true),
+             (QStringList{"getOutputRange 1", "getOutputRange 2", "getOutputRange 3",
+                          "getOutputRange 4", "readSerialNo", "revision_query"}));
+
+    // Two periods later still no poll.
+    QTest::qWait(900);
+    QVERIFY(polledChannels(sim).isEmpty());
+}
+
+void TestPanel::rangeSwitch_data()
+{
+    QTest::addColumn<bool>("channel2At10");
+    QTest::addColumn<QStringList>("calls");
+
+    const QString clamped = write(1, 0.004);
+    QTest::newRow("all channels at 0")
+        << false << QStringList{write(1, 0.004), write(2, 0.004),      write(3, 0.004),
+                                write(4, 0.004), "setOutputRange 1 3", write(1, 0.004),
+                                write(2, 0.004), write(3, 0.004),      write(4, 0.004)};
+    QTest::newRow("channel 2 already inside the new range")
+        << true << QStringList{write(1, 0.004),      write(3, 0.004), write(4, 0.004),
+                               "setOutputRange 1 3", write(1, 0.004), write(2, 0.01000009155413138),
+                               write(3, 0.004),      write(4, 0.004)};
+}
+
+void TestPanel::rangeSwitch()
+{
+    QFETCH(bool, channel2At10);
+    QFETCH(QStringList, calls);
+
+    SimFixture sim(systemYaml());
+    qm7240_fc fc;
+    auto panel = openPanel(fc);
+    if (channel2At10) {
+        panel->dacCtrl[0][1]->setValue(10.0);
+        QCOMPARE(panelCalls(sim, panel->vi()).last(), write(2, 0.00999990844586862));
+    }
+    sim.clearJournal();
+
+    // "4-20mA" is the last item.
+    QTest::keyClick(panel->rangeComboBox[0], Qt::Key_End);
+    QCOMPARE(panel->rangeComboBox[0]->currentIndex(), 2);
+
+    QCOMPARE(panelCalls(sim, panel->vi()), calls);
+    QCOMPARE(panel->m_loLimit[0], 4.0);
+    QCOMPARE(panel->m_hiLimit[0], 20.0);
+    for (int k = 0; k < 4; ++k) {
+        QCOMPARE(panel->dacCtrl[0][k]->minimum(), 4.0);
+        QCOMPARE(panel->dacCtrl[0][k]->maximum(), 20.0);
+        QVERIFY(qAbs(panel->dacCtrl[0][k]->singleStep() - 0.024414435034714275) < 1e-12);
+    }
+    QCOMPARE(panel->dacCtrl[0][0]->text(), QStringLiteral("4.000"));
+    QCOMPARE(panel->dacCtrl[0][1]->text(),
+             channel2At10 ? QStringLiteral("10.000") : QStringLiteral("4.000"));
+    // Group 2 is untouched.
+    QCOMPARE(panel->dacCtrl[1][0]->minimum(), 0.0);
+    QCOMPARE(panel->dacCtrl[1][0]->maximum(), 24.0);
+}
+
+void TestPanel::singleSteps()
+{
+    SimFixture sim(systemYaml());
+    qm7240_fc fc;
+    auto panel = openPanel(fc);
+    sim.clearJournal();
+
+    // One item down: 0-20 mA, 100 steps of 20 / 65535 mA per click.
+    QTest::keyClick(panel->rangeComboBox[1], Qt::Key_Down);
+    QCOMPARE(panel->rangeComboBox[1]->currentIndex(), 1);
+    for (int k = 0; k < 4; ++k)
+        QVERIFY(qAbs(panel->dacCtrl[1][k]->singleStep() - 0.030518043793392843) < 1e-12);
+    QCOMPARE(panel->dacCtrl[1][0]->maximum(), 20.0);
+    // Nothing to clamp: the range, then the four channels.
+    QCOMPARE(panelCalls(sim, panel->vi()),
+             (QStringList{"setOutputRange 2 2", write(5, 0.0), write(6, 0.0), write(7, 0.0),
+                          write(8, 0.0)}));
+}
+
+void TestPanel::typedValues_data()
+{
+    QTest::addColumn<int>("group");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("writes");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("channel 6, 5 mA")
+        << 1 << 1 << "5" << QStringList{write(6, 0.00499995422293431)} << "5.000";
+    QTest::newRow("channel 6, 12.5 mA, every accepted keystroke")
+        << 1 << 1 << "12.5"
+        << QStringList{write(6, 0.0010001373311970703), write(6, 0.012000183108262761),
+                       write(6, 0.012500068665598536)}
+        << "12.500";
+    QTest::newRow("channel 7, 2.5 mA")
+        << 1 << 2 << "2.5"
+        << QStringList{write(7, 0.0019999084458686197), write(7, 0.0025001602197299152)} << "2.500";
+    QTest::newRow("channel 11, 5 V goes out in volts")
+        << 2 << 2 << "5" << QStringList{write(11, 4.9999237048905165)} << "5.000";
+    QTest::newRow("channel 11, -7.25 V")
+        << 2 << 2 << "-7.25"
+        << QStringList{write(11, -7.0000762951094835), write(11, -7.199969481956207),
+                       write(11, -7.250019073777371)}
+        << "-7.250";
+    QTest::newRow("channel 16, 0.5 V on a 4-decimal group")
+        << 3 << 3 << "0.5" << QStringList{write(16, 0.5000076295109483)} << "0.5000";
+}
+
+void TestPanel::typedValues()
+{
+    QFETCH(int, group);
+    QFETCH(int, index);
+    QFETCH(QString, text);
+    QFETCH(QStringList, writes);
+    QFETCH(QString, shown);
+
+    SimFixture sim(systemYaml());
+    qm7240_fc fc;
+    auto panel = openPanel(fc);
+    sim.clearJournal();
+
+    typeInto(panel->dacCtrl[group][index], text);
+
+    QCOMPARE(panelCalls(sim, panel->vi()), writes);
+    QCOMPARE(panel->dacCtrl[group][index]->text(), shown);
+}
+
+void TestPanel::arrowKeys()
+{
+    SimFixture sim(systemYaml());
+    qm7240_fc fc;
+    auto panel = openPanel(fc);
+    sim.clearJournal();
+
+    QTest::keyClick(panel->dacCtrl[0][0], Qt::Key_Up);
+    QCOMPARE(panel->dacCtrl[0][0]->text(), QStringLiteral("0.037"));
+    QTest::keyClick(panel->dacCtrl[0][0], Qt::Key_Up);
+    QTest::keyClick(panel->dacCtrl[0][0], Qt::Key_Down);
+    QTest::keyClick(panel->dacCtrl[2][0], Qt::Key_Up);
+    QCOMPARE(panel->dacCtrl[2][0]->text(), QStringLiteral("0.031"));
+    // Below the lower end nothing changes and nothing is written.
+    QTest::keyClick(panel->dacCtrl[1][0], Qt::Key_Down);
+
+    QCOMPARE(panelCalls(sim, panel->vi()),
+             (QStringList{write(1, 3.698786907759213e-05), write(1, 7.397573815518426e-05),
+                          write(1, 3.698786907759213e-05), write(9, 0.030975814450293626)}));
+}
+
+void TestPanel::openCircuitLamp()
+{
+    SimFixture sim(systemYaml(QLatin1String(defaultGroups), openCircuit(QStringLiteral("6"))));
+    qm7240_fc fc;
+    auto panel = openPanel(fc);
+    qm6080fp_led *lamp6 = panel->errorLed[1][1];
+
+    // A full tick with no current through channel 6 leaves every lamp dark.
+    QTRY_VERIFY_WITH_TIMEOUT(polledChannels(sim).size() >= 16, 5000);
+    QCOMPARE(lamp6->currentValue(), 0);
+
+    panel->dacCtrl[1][1]->setValue(5.0);
+    QTRY_VERIFY_WITH_TIMEOUT(lamp6->currentValue() != 0, 5000);
+    for (int g = 0; g < 2; ++g)
+        for (int k = 0; k < 4; ++k)
+            if (panel->errorLed[g][k] != lamp6)
+                QCOMPARE(panel->errorLed[g][k]->currentValue(), 0);
+
+    panel->dacCtrl[1][1]->setValue(0.0);
+    QTRY_VERIFY_WITH_TIMEOUT(lamp6->currentValue() == 0, 5000);
+    QVERIFY(panel->statusTimer->isActive());
+
+    // Every tick polls all sixteen channels in order, voltage channels too.
+    panel->statusTimer->stop();
+    const QList<int> channels = polledChannels(sim);
+    QVERIFY(channels.size() >= 32);
+    for (int i = 0; i < channels.size(); ++i)
+        QCOMPARE(channels[i], i % 16 + 1);
+}
+
+void TestPanel::pollFailure_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("icon");
+
+    QTest::newRow("warning") << int(VI_WARN_NSUP_ID_QUERY) << "OK" << int(QMessageBox::Warning);
+    QTest::newRow("error") << int(VI_ERROR_TMO) << "No" << int(QMessageBox::Critical);
+}
+
+void TestPanel::pollFailure()
+{
+    QFETCH(int, status);
+    QFETCH(QString, button);
+    QFETCH(int, icon);
+
+    SimFixture sim(systemYaml(QLatin1String(defaultGroups),
+                              openCircuit(QStringLiteral("2, 7")) +
+                                  failing(QStringLiteral("qm7240_getDACStatus"),
+                                          QStringLiteral("{status: %1, channel: 6}").arg(status))));
+    qm7240_fc fc;
+    auto panel = openPanel(fc);
+    // Before the first tick: channels 2 and 7 carry current into an open circuit.
+    panel->dacCtrl[0][1]->setValue(5.0);
+    panel->dacCtrl[1][2]->setValue(5.0);
+
+    auto box = ModalAnswerer::instance().click(button);
+    QTRY_VERIFY_WITH_TIMEOUT(box->seen, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(box->widget.isNull(), 5000);
+
+    const QString expected = status < 0 ? errorBoxText(statusCall, status) : warningBoxText(status);
+    QCOMPARE(box->text, expected);
+    QCOMPARE(box->icon, icon);
+    QVERIFY(!driverText(status).isEmpty());
+    QVERIFY(!panel->statusTimer->isActive());
+
+    // Channels 1 to 5 were read and shown; channel 6 ended the tick.
+    QCOMPARE(panel->errorLed[0][1]->currentValue(), 1);
+    QCOMPARE(panel->errorLed[0][0]->currentValue(), 0);
+    QCOMPARE(panel->errorLed[1][2]->currentValue(), 0);
+    QCOMPARE(polledChannels(sim), (QList<int>{1, 2, 3, 4, 5, 6}));
+
+    // And the poll never comes back.
+    QTest::qWait(1000);
+    QCOMPARE(polledChannels(sim).size(), 6);
+    QCOMPARE(panel->errorLed[0][1]->currentValue(), 1);
+}
+
+void TestPanel::pollRunsDuringWriteBox()
+{
+    SimFixture sim(systemYaml(
+        QLatin1String(defaultGroups),
+        failing(QStringLiteral("qm7240_writeChannel"),
+                QStringLiteral("{status: %1, channel: 3, after: 1}").arg(VI_ERROR_TMO))));
+    qm7240_fc fc;
+    auto panel = openPanel(fc);
+    QCOMPARE(panelCalls(sim, panel->vi()), normalStartup());
+
+    int pollsWhileShown = 0;
+    auto box = ModalAnswerer::instance().expect([&sim, &pollsWhileShown](QWidget *window) {
+        const int before = polledChannels(sim).size();
+        QElapsedTimer waited;
+        waited.start();
+        while (polledChannels(sim).size() < before + 32 && waited.elapsed() < 10000)
+            QTest::qWait(20);
+        pollsWhileShown = polledChannels(sim).size() - before;
+        ModalAnswerer::clickButton(window, QStringLiteral("No"));
+    });
+    panel->dacCtrl[0][2]->setValue(5.0);
+
+    QVERIFY(box->seen);
+    QCOMPARE(box->text, errorBoxText(writeCall, VI_ERROR_TMO));
+    QCOMPARE(box->icon, int(QMessageBox::Critical));
+    QVERIFY2(pollsWhileShown >= 32, qPrintable(QString::number(pollsWhileShown)));
+    QVERIFY(panel->statusTimer->isActive());
+    // Nothing is undone: the control keeps the value the card refused.
+    QCOMPARE(panel->dacCtrl[0][2]->text(), QStringLiteral("5.000"));
+    QCOMPARE(panelCalls(sim, panel->vi()).last(),
+             failed(write(3, 0.00499995422293431), VI_ERROR_TMO));
+}
+
+void TestPanel::startupFailures_data()
+{
+    QTest::addColumn<QString>("fail");
+    QTest::addColumn<QString>("boxText");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QStringList>("calls");
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<QString>("revision");
+    QTest::addColumn<QString>("serial");
+
+    const int tmo = VI_ERROR_TMO;
+    const int warn = VI_WARN_NSUP_ID_QUERY;
+    QStringList calls = normalStartup();
+
+    calls[0] = failed(calls[0], tmo);
+    QTest::newRow("range read of group 1 fails")
+        << failing("qm7240_getOutputRange", QStringLiteral("{status: %1, group: 1}").arg(tmo))
+        << errorBoxText(getRangeCall, tmo) << "No" << calls << "7240-AA"
+        << "2.3.4.5"
+        << "00001a2b";
+
+    calls = normalStartup();
+    calls[7] = failed(calls[7], warn);
+    QTest::newRow("range selection of group 2 warns")
+        << failing("qm7240_setOutputRange", QStringLiteral("{status: %1, group: 2}").arg(warn))
+        << warningBoxText(warn) << "OK" << calls << "7240-AA"
+        << "2.3.4.5"
+        << "00001a2b";
+
+    calls = normalStartup();
+    calls[4] = failed(calls[4], tmo);
+    QTest::newRow("start-up write of channel 3 fails")
+        << failing("qm7240_writeChannel", QStringLiteral("{status: %1, channel: 3}").arg(tmo))
+        << errorBoxText(writeCall, tmo) << "No" << calls << "7240-AA"
+        << "2.3.4.5"
+        << "00001a2b";
+
+    // The page then shows what the zeroed variables hold, not garbage.
+    calls = normalStartup();
+    calls[14] = failed(calls[14], tmo);
+    QTest::newRow("serial number read fails")
+        << failing("qm7240_readSerialNo", QString::number(tmo)) << errorBoxText(serialCall, tmo)
+        << "No" << calls << "7240-"
+        << "2.3.4.5"
+        << "00000000";
+
+    calls = normalStartup();
+    calls[15] = failed(calls[15], warn);
+    QTest::newRow("revision query warns") << failing("qm7240_revision_query", QString::number(warn))
+                                          << warningBoxText(warn) << "OK" << calls << "7240-AA"
+                                          << ""
+                                          << "00001a2b";
+}
+
+void TestPanel::startupFailures()
+{
+    QFETCH(QString, fail);
+    QFETCH(QString, boxText);
+    QFETCH(QString, button);
+    QFETCH(QStringList, calls);
+    QFETCH(QString, model);
+    QFETCH(QString, revision);
+    QFETCH(QString, serial);
+
+    SimFixture sim(systemYaml(QLatin1String(defaultGroups), fail));
+    qm7240_fc fc;
+    ModalAnswerer::instance().click(QStringLiteral("Auto Find"));
+    auto box = ModalAnswerer::instance().click(button);
+    auto panel = std::make_unique<PanelProbe>(&fc);
+
+    QVERIFY(box->seen);
+    QCOMPARE(box->text, boxText);
+    QCOMPARE(box->buttons.contains(QStringLiteral("Yes")), button == QLatin1String("No"));
+    // Construction went on after the box.
+    QCOMPARE(panelCalls(sim, panel->vi(), true), calls);
+    QCOMPARE(panel->aboutDialog->currentModel(), model);
+    QCOMPARE(panel->aboutDialog->currentRevision(), revision);
+    QVERIFY(hasLabel(panel->aboutDialog, serial));
+    QVERIFY(panel->statusTimer->isActive());
+    QCOMPARE(panel->rangeComboBox[0]->currentIndex(), 0);
+    QCOMPARE(panel->dacCtrl[0][0]->maximum(), 24.0);
+}
+
+void TestPanel::failedRangeReadBuildsCurrentGroup()
+{
+    SimFixture sim(systemYaml(QLatin1String(defaultGroups),
+                              failing(QStringLiteral("qm7240_getOutputRange"),
+                                      QStringLiteral("{status: %1, group: 3}").arg(VI_ERROR_TMO))));
+    qm7240_fc fc;
+    ModalAnswerer::instance().click(QStringLiteral("Auto Find"));
+    auto readBox = ModalAnswerer::instance().click(QStringLiteral("No"));
+    auto rangeBox = ModalAnswerer::instance().click(QStringLiteral("No"));
+    auto panel = std::make_unique<PanelProbe>(&fc);
+
+    // Nothing was read, so group 3 is what its zeroed members say: a current
+    // group, ranged from its combo box. The card then refuses the range.
+    QCOMPARE(readBox->text, errorBoxText(getRangeCall, VI_ERROR_TMO));
+    QCOMPARE(rangeBox->text, errorBoxText(setRangeCall, QM7240_ERROR_NOT_CURRENT_GROUP));
+    QCOMPARE(panel->m_grpType[2], 0);
+    QCOMPARE(panel->rangeLabel[2]->text(), QStringLiteral("Current Range:"));
+    QVERIFY(panel->rangeComboBox[2]);
+    QVERIFY(panel->errorLed[2][0]);
+    QCOMPARE(panel->dacCtrl[2][0]->minimum(), 0.0);
+    QCOMPARE(panel->dacCtrl[2][0]->maximum(), 24.0);
+    QCOMPARE(panel->groupBox[2]->title(), QStringLiteral("Group 3 - Current Output"));
+
+    const QStringList calls = panelCalls(sim, panel->vi());
+    const int read3 = calls.indexOf(failed(QStringLiteral("getOutputRange 3"), VI_ERROR_TMO));
+    QVERIFY(read3 > 0);
+    QCOMPARE(calls.mid(read3 + 1, 6), (QStringList{failed(QStringLiteral("setOutputRange 3 1"),
+                                                          QM7240_ERROR_NOT_CURRENT_GROUP),
+                                                   write(9, 0.0), write(10, 0.0), write(11, 0.0),
+                                                   write(12, 0.0), "getOutputRange 4"}));
+}
+
+void TestPanel::userRangeFailure()
+{
+    SimFixture sim(
+        systemYaml(QLatin1String(defaultGroups),
+                   failing(QStringLiteral("qm7240_setOutputRange"),
+                           QStringLiteral("{status: %1, group: 1, after: 1}").arg(VI_ERROR_TMO))));
+    qm7240_fc fc;
+    auto panel = openPanel(fc);
+    sim.clearJournal();
+
+    auto box = ModalAnswerer::instance().click(QStringLiteral("No"));
+    QTest::keyClick(panel->rangeComboBox[0], Qt::Key_End);
+
+    QVERIFY(box->seen);
+    QCOMPARE(box->text, errorBoxText(setRangeCall, VI_ERROR_TMO));
+    // The writes go on, and the group keeps the range chosen although the card refused it.
+    QCOMPARE(panelCalls(sim, panel->vi()),
+             (QStringList{write(1, 0.004), write(2, 0.004), write(3, 0.004), write(4, 0.004),
+                          failed(QStringLiteral("setOutputRange 1 3"), VI_ERROR_TMO),
+                          write(1, 0.004), write(2, 0.004), write(3, 0.004), write(4, 0.004)}));
+    QCOMPARE(panel->rangeComboBox[0]->currentIndex(), 2);
+    QCOMPARE(panel->m_loLimit[0], 4.0);
+}
+
+void TestPanel::exitFromErrorBox()
+{
+    SimFixture sim(
+        systemYaml(QLatin1String(defaultGroups),
+                   failing(QStringLiteral("qm7240_writeChannel"),
+                           QStringLiteral("{status: %1, channel: 3}").arg(VI_ERROR_TMO))));
+    const ChildResult child = runTestFunctionInChild("exitFromErrorBoxChild");
+    QVERIFY(child.started);
+    QVERIFY2(!child.crashed, child.err.constData());
+    QCOMPARE(child.exitCode, 0);
+    QVERIFY2(!child.out.contains("FAIL!"), child.out.constData());
+
+    // The process ended in the box: nothing after the failed write, and the session stays open.
+    QStringList calls;
+    for (const QJsonObject &line : sim.journal())
+        if (line.value(QStringLiteral("call")).toString().startsWith(QLatin1String("qm7240_")))
+            calls << describe(line);
+    QVERIFY(!calls.isEmpty());
+    QCOMPARE(calls.last(), QStringLiteral("error_message"));
+    QCOMPARE(calls.at(calls.size() - 2), failed(write(3, 0.0), VI_ERROR_TMO));
+    QVERIFY(!calls.contains(QStringLiteral("close")));
+}
+
+void TestPanel::exitFromErrorBoxChild()
+{
+    if (!isChildProcess())
+        QSKIP("ends its process; run by exitFromErrorBox");
+    qm7240_fc fc;
+    ModalAnswerer::instance().click(QStringLiteral("Auto Find"));
+    ModalAnswerer::instance().click(QStringLiteral("Yes"));
+    PanelProbe panel(&fc);
+    QFAIL("the panel came up although Yes was answered");
+}
+
+void TestPanel::demoMode()
+{
+    SimFixture sim(systemYaml());
+    qm7240_fc fc;
+    auto panel = openDemoPanel(fc);
+    QVERIFY(panel->d_demo);
+
+    for (int g = 0; g < 4; ++g) {
+        const bool current = g < 2;
+        QCOMPARE(panel->rangeLabel[g]->text(),
+                 current ? QStringLiteral("Current Range:") : QStringLiteral("Voltage Range:"));
+        QCOMPARE(panel->rangeComboBox[g] != nullptr, current);
+        if (current)
+            QCOMPARE(panel->rangeComboBox[g]->currentText(), QStringLiteral("0-24mA"));
+        else
+            QCOMPARE(panel->rangeLineEdit[g]->text(), QStringLiteral("-10-10V"));
+        for (int k = 0; k < 4; ++k) {
+            QCOMPARE(panel->dacCtrl[g][k]->minimum(), current ? 0.0 : -10.0);
+            QCOMPARE(panel->dacCtrl[g][k]->maximum(), current ? 24.0 : 10.0);
+            QCOMPARE(panel->dacCtrl[g][k]->decimals(), 3);
+            QCOMPARE(panel->errorLed[g][k] != nullptr, current);
+        }
+    }
+    QVERIFY(panel->statusTimer->isActive());
+    QCOMPARE(panel->aboutDialog->currentModel(), QStringLiteral("7240-AA (DEMO)"));
+    QCOMPARE(panel->aboutDialog->currentRevision(), QStringLiteral("1.0.1.0 (DEMO)"));
+    QVERIFY(hasLabel(panel->aboutDialog, QStringLiteral("72409481 (DEMO)")));
+
+    // Nothing touched a card, then or later.
+    const QStringList cardCalls{"qm7240_init",           "qm7240_getOutputRange",
+                                "qm7240_setOutputRange", "qm7240_writeChannel",
+                                "qm7240_getDACStatus",   "qm7240_readSerialNo",
+                                "qm7240_close",          "qm7240_reset"};
+    for (const QJsonObject &line : sim.journal()) {
+        QVERIFY2(!cardCalls.contains(line.value(QStringLiteral("call")).toString()),
+                 qPrintable(describe(line)));
+        QCOMPARE(intOf(line, "session") == -12345 || intOf(line, "session") == 0, true);
+    }
+    const int linesAfterStart = sim.journal().size();
+
+    // A range change only moves limits and steps; a value change only quantises.
+    QTest::keyClick(panel->rangeComboBox[0], Qt::Key_End);
+    QCOMPARE(panel->dacCtrl[0][0]->minimum(), 4.0);
+    QCOMPARE(panel->dacCtrl[0][0]->text(), QStringLiteral("4.000"));
+    QVERIFY(qAbs(panel->dacCtrl[0][0]->singleStep() - 0.024414435034714275) < 1e-12);
+    typeInto(panel->dacCtrl[1][1], QStringLiteral("5"));
+    QCOMPARE(panel->dacCtrl[1][1]->text(), QStringLiteral("5.000"));
+    QTest::qWait(900);
+    QVERIFY(panel->statusTimer->isActive());
+    panel.reset();
+    QCOMPARE(sim.journal().size(), linesAfterStart);
+}
+
+void TestPanel::lampsRepaintOnlyOnChange()
+{
+    SimFixture sim(systemYaml(QLatin1String(defaultGroups), openCircuit(QStringLiteral("6"))));
+    qm7240_fc fc;
+    auto panel = openPanel(fc);
+    panel->show();
+    QVERIFY(QTest::qWaitForWindowExposed(panel.get()));
+    QTRY_VERIFY_WITH_TIMEOUT(polledChannels(sim).size() >= 16, 5000);
+
+    QList<PaintCounter *> counters;
+    for (int g = 0; g < 2; ++g)
+        for (int k = 0; k < 4; ++k)
+            counters << new PaintCounter(panel->errorLed[g][k]);
+
+    int polled = polledChannels(sim).size();
+    QTRY_VERIFY_WITH_TIMEOUT(polledChannels(sim).size() >= polled + 48, 5000);
+    for (PaintCounter *counter : counters)
+        QCOMPARE(counter->count, 0);
+
+    panel->dacCtrl[1][1]->setValue(5.0);
+    QTRY_VERIFY_WITH_TIMEOUT(panel->errorLed[1][1]->currentValue() != 0, 5000);
+    polled = polledChannels(sim).size();
+    QTRY_VERIFY_WITH_TIMEOUT(polledChannels(sim).size() >= polled + 48, 5000);
+    for (int i = 0; i < counters.size(); ++i)
+        QCOMPARE(counters[i]->count, i == 5 ? 1 : 0);
+}
+
+QTEST_MAIN(TestPanel)
+#include "test_panel.moc"
