@@ -34,14 +34,19 @@ QString numberKey(int entry)
     return QStringLiteral("%1.FC_Number").arg(entry);
 }
 
-// The file may have been edited by hand: a text with a comma reads back as a
-// list, and a number may be anything at all.
+// The file may have been edited by hand or damaged: a text with a comma
+// reads back as a list, and a number may be anything at all.
 QString storedText(const QSettings &settings, const QString &key)
 {
     const QVariant value = settings.value(key);
-    if (value.type() == QVariant::StringList)
-        return value.toStringList().join(QLatin1Char(','));
-    return value.toString();
+    const QString text = value.type() == QVariant::StringList
+                             ? value.toStringList().join(QLatin1Char(','))
+                             : value.toString();
+    // No descriptor holds control characters; such a text is damage, not history.
+    for (const QChar ch : text)
+        if (ch.unicode() < 0x20 || ch.unicode() == 0x7f)
+            return QString();
+    return text;
 }
 
 int storedInt(const QSettings &settings, const QString &key, int fallback)
