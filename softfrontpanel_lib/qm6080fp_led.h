@@ -23,6 +23,10 @@ public:
     int currentValue() const { return value; }
     QColor currentOnColor() const { return onColor; }
     QColor currentOffColor() const { return offColor; }
+    QColor currentThirdColor() const { return thirdColor; }
+    QString currentText() const { return text; }
+    // The colour the lamp shows for the present value.
+    QColor lampColor() const;
 
     void setValue(int newValue);
     void setText(const QString &newText);
