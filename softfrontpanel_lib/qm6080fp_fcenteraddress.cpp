@@ -157,10 +157,9 @@ void qm6080fp_fcEnterAddress::loadDescriptors()
         entry->fcNumberComboBox->setCurrentIndex(number);
     }
 
-    int countIndex = storedInt(settings, QStringLiteral("FC_Count"), 1) - 1;
-    if (countIndex < 0 || countIndex >= countComboBox->count())
-        countIndex = 0;
-    countComboBox->setCurrentIndex(countIndex);
+    // Checked before the index is formed: the stored value may be INT_MIN.
+    const int count = storedInt(settings, QStringLiteral("FC_Count"), 1);
+    countComboBox->setCurrentIndex(count >= 1 && count <= countComboBox->count() ? count - 1 : 0);
 
     settings.endGroup();
 }
