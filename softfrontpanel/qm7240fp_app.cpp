@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalBlocker>
 #include <QStringList>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -272,7 +273,7 @@ void qm7240fp_App::setRange_slot(int grp)
         const int indx = 4 * grp + k + 1;
         const qm7240fp_quantised_t q =
             qm7240fp_quantise(dacCtrl[grp][k]->value(), m_loLimit[grp], m_hiLimit[grp]);
-        dacCtrl[grp][k]->setValue(q.value);
+        showQuantised(dacCtrl[grp][k], q.value);
         const ViStatus writeStatus = qm7240_writeChannel(vi(), indx, q.value / 1000.0);
         if (writeStatus != VI_SUCCESS)
             reportStatus(writeStatus, writeChannelCall);
@@ -307,7 +308,7 @@ void qm7240fp_App::setValue_slot(int indx, double val)
     const int k = (indx - 1) % channelsPerGroup;
 
     const qm7240fp_quantised_t q = qm7240fp_quantise(val, m_loLimit[grp], m_hiLimit[grp]);
-    dacCtrl[grp][k]->setValue(q.value);
+    showQuantised(dacCtrl[grp][k], q.value);
     if (d_demo)
         return;
 
@@ -316,6 +317,21 @@ void qm7240fp_App::setValue_slot(int indx, double val)
     const ViStatus status = qm7240_writeChannel(vi(), indx, cardValue);
     if (status != VI_SUCCESS)
         reportStatus(status, writeChannelCall);
+}
+
+void qm7240fp_App::showQuantised(qm7240_dblCtrl *ctrl, double value)
+{
+    // The control holds its value rounded to its decimals. When that already
+    // is the quantised value, setting it again would only reformat the text
+    // under the user's cursor in the middle of typing ("2" becomes "2.000"
+    // and the next keystrokes land in the wrong place).
+    const double shown = QString::number(value, 'f', ctrl->decimals()).toDouble();
+    if (shown == ctrl->value())
+        return;
+    // The channel is being written right now with the unrounded value; the
+    // rounding must not come back as a second, different write.
+    const QSignalBlocker blocker(ctrl);
+    ctrl->setValue(value);
 }
 
 void qm7240fp_App::timeEvent_slot()

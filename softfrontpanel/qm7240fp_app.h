@@ -53,6 +53,8 @@ private:
     void buildGroup(int g, QGridLayout *groupGrid);
     void connectControls();
     void registerHardwareInfo();
+    // Sets a channel's control to its quantised value without writing it again.
+    void showQuantised(qm7240_dblCtrl *ctrl, double value);
     // Shows a non-zero driver status: an error box offering to exit, or a warning.
     void reportStatus(ViStatus status, const char *callText);
 };

@@ -263,15 +263,15 @@ void TestPanel::metaObject()
     const QList<QByteArray> expected{
         "setRange_slot(int)", "setRange1_slot()",          "setRange2_slot()", "setRange3_slot()",
         "setRange4_slot()",   "setValue_slot(int,double)", "timeEvent_slot()"};
-    QList<QByteArray> slots;
+    QList<QByteArray> declared;
     for (int i = mo.methodOffset(); i < mo.methodCount(); ++i) {
         const QMetaMethod method = mo.method(i);
         QCOMPARE(method.methodType(), QMetaMethod::Slot);
         QCOMPARE(method.access(), QMetaMethod::Public);
         QCOMPARE(method.returnType(), int(QMetaType::Void));
-        slots << method.methodSignature();
+        declared << method.methodSignature();
     }
-    QCOMPARE(slots, expected);
+    QCOMPARE(declared, expected);
 }
 
 void TestPanel::startupRealMode()
@@ -404,7 +404,7 @@ void TestPanel::voltageDecimals_data()
     QTest::newRow("0 to 0.25 V") << "[0, 0.25]" << 0.0 << 0.25 << 4 << "0-0.25V";
     QTest::newRow("-10 to 10 V") << "[-10, 10]" << -10.0 << 10.0 << 3 << "-10-10V";
     QTest::newRow("-5 to 2.5 V") << "[-5, 2.5]" << -5.0 << 2.5 << 3 << "-5-2.5V";
-    QTest::newRow("0 to 1.0001 V") << "[0, 1.0001]" << 0.0 << 1.0001 << 3 << "0-1.0001V";
+    QTest::newRow("0 to 1.01 V") << "[0, 1.01]" << 0.0 << 1.01 << 3 << "0-1.01V";
 }
 
 void TestPanel::voltageDecimals()
@@ -573,10 +573,18 @@ void TestPanel::typedValues()
     auto panel = openPanel(fc);
     sim.clearJournal();
 
-    typeInto(panel->dacCtrl[group][index], text);
+    qm7240_dblCtrl *ctrl = panel->dacCtrl[group][index];
+    typeInto(ctrl, text);
 
+    // Every accepted keystroke went out, and the text being typed was left alone.
     QCOMPARE(panelCalls(sim, panel->vi()), writes);
-    QCOMPARE(panel->dacCtrl[group][index]->text(), shown);
+    QCOMPARE(ctrl->text(), text);
+
+    // Return ends editing: the control shows the value at its decimals and
+    // writes it once more.
+    QTest::keyClick(ctrl, Qt::Key_Return);
+    QCOMPARE(ctrl->text(), shown);
+    QCOMPARE(panelCalls(sim, panel->vi()), writes + QStringList{writes.last()});
 }
 
 void TestPanel::arrowKeys()
@@ -595,9 +603,10 @@ void TestPanel::arrowKeys()
     // Below the lower end nothing changes and nothing is written.
     QTest::keyClick(panel->dacCtrl[1][0], Qt::Key_Down);
 
+    // One click is 100 steps from where the control stands, written once.
     QCOMPARE(panelCalls(sim, panel->vi()),
-             (QStringList{write(1, 3.698786907759213e-05), write(1, 7.397573815518426e-05),
-                          write(1, 3.698786907759213e-05), write(9, 0.030975814450293626)}));
+             (QStringList{write(1, 3.6621652552071414e-05), write(1, 7.360952162966354e-05),
+                          write(1, 3.7354085603112837e-05), write(9, 0.0306706340123597)}));
 }
 
 void TestPanel::openCircuitLamp()
@@ -930,6 +939,7 @@ void TestPanel::demoMode()
     QCOMPARE(panel->dacCtrl[0][0]->text(), QStringLiteral("4.000"));
     QVERIFY(qAbs(panel->dacCtrl[0][0]->singleStep() - 0.024414435034714275) < 1e-12);
     typeInto(panel->dacCtrl[1][1], QStringLiteral("5"));
+    QTest::keyClick(panel->dacCtrl[1][1], Qt::Key_Return);
     QCOMPARE(panel->dacCtrl[1][1]->text(), QStringLiteral("5.000"));
     QTest::qWait(900);
     QVERIFY(panel->statusTimer->isActive());
