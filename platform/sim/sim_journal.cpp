@@ -3,10 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <mutex>
 #include <nlohmann/json.hpp>
-#include <thread>
 
 namespace sim {
 
@@ -38,13 +36,17 @@ public:
         }
         if (file == nullptr)
             return;
-        auto thread = threads.find(std::this_thread::get_id());
-        if (thread == threads.end())
-            thread = threads.emplace(std::this_thread::get_id(), int(threads.size()) + 1).first;
+        // Thread ids are recycled once a thread ends; a thread-local number is not.
+        thread_local unsigned numberedIn = 0;
+        thread_local int threadNumber = 0;
+        if (numberedIn != generation) {
+            numberedIn = generation;
+            threadNumber = ++threadsSeen;
+        }
         // t_ms and thread lead the line; the call's own keys follow in the order they were set.
         nlohmann::ordered_json out;
         out["t_ms"] = std::chrono::duration<double, std::milli>(now - start).count();
-        out["thread"] = thread->second;
+        out["thread"] = threadNumber;
         for (auto it = line.begin(); it != line.end(); ++it)
             out[it.key()] = it.value();
         out["dur_ms"] = std::chrono::duration<double, std::milli>(now - started).count();
@@ -62,7 +64,8 @@ public:
             std::fclose(file);
         file = nullptr;
         opened = false;
-        threads.clear();
+        threadsSeen = 0;
+        ++generation;
         start = Clock::now();
     }
 
@@ -77,7 +80,8 @@ private:
     std::mutex mutex;
     bool opened = false;
     std::FILE *file = nullptr;
-    std::map<std::thread::id, int> threads;
+    unsigned generation = 1; // changes with every reset, so that numbering starts again
+    int threadsSeen = 0;
     Clock::time_point start;
 };
 

@@ -1,0 +1,353 @@
+// Simulation files: what a good file builds, and the one clear line and the failing resource
+// manager for every kind of mistake.
+#include <QtTest>
+
+#include "qm6080.h"
+#include "qm7240.h"
+#include "sim_control.h"
+#include "sim_loader.h"
+#include "simfixture.h"
+#include "stderrcapture.h"
+#include "visa.h"
+
+namespace {
+
+// The example of the design notes, word for word.
+const char designExample[] =
+    R"(resources:                          # listed by viFindRsrc in this order
+  - descriptor: "VXI0::2::INSTR"    # required, unique
+    open_delay_ms: 0                # viOpen sleeps this long before answering
+    open_status: 0                  # what viOpen returns; negative: the open fails
+    slot: 2                         # VI_ATTR_SLOT; absent: that read fails
+    logical_address: 2              # VI_ATTR_VXI_LA
+    carrier:                        # absent: the common library finds no carrier
+      model: 6080                   # carrier model (decimal) in the carrier info block
+      positions: 4                  # card positions; default: the highest card position
+      cards:
+        - position: 1               # counted from 1; positions not listed are empty
+          model: 0x4C5E             # raw model code the common library reports
+          option: "AB"              # two-character option word (models 8152/8164)
+          serial: 0x1a2b
+          subtype: "AA"
+          firmware: "1.0.1.0"
+          groups: [current, current, {voltage: [-10, 10]}, {voltage: [0, 1]}]
+          open_circuit: [6]         # channels whose output status reports an error
+          call_delay_ms: 0          # every driver call on this card sleeps this long
+          fail:                     # injected statuses, by driver operation
+            qm7240_writeChannel: -1074001000
+            qm7240_getDACStatus: {status: 1073481000, channel: 6, after: 3}
+  - descriptor: "TCPIP0::192.168.2.100::INSTR"
+    tcpip_address: "192.168.2.100"  # VI_ATTR_TCPIP_ADDR
+    hostname: "lxi-carrier"         # VI_ATTR_TCPIP_HOSTNAME
+    device_name: "inst0"            # VI_ATTR_TCPIP_DEVICE_NAME
+    carrier: { model: 1864, cards: [ {position: 1, model: 0x7240} ] }
+)";
+
+} // namespace
+
+class TestSimFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void designExampleLoads();
+    void defaultSystem();
+    void emptySystem();
+    void mistakes_data();
+    void mistakes();
+    void unreadableFile();
+    void mistakeReachesEveryEntryPoint();
+    void hostileTextGivesOneLine_data();
+    void hostileTextGivesOneLine();
+};
+
+void TestSimFile::designExampleLoads()
+{
+    const sim::LoadResult result = sim::loadSystem(designExample, "example.yaml");
+    QVERIFY2(result.ok, result.error.c_str());
+    QCOMPARE(result.system.resources.size(), size_t(2));
+    const sim::Resource &vxi = result.system.resources[0];
+    QCOMPARE(QString::fromStdString(vxi.descriptor), QString("VXI0::2::INSTR"));
+    QVERIFY(vxi.hasSlot && vxi.hasLogicalAddress && vxi.hasCarrier);
+    QCOMPARE(vxi.carrier.model, ViUInt16(6080));
+    QCOMPARE(vxi.carrier.positions, 4);
+    QCOMPARE(vxi.carrier.cards.size(), size_t(1));
+    const sim::Card &card = vxi.carrier.cards[0];
+    QCOMPARE(card.model, ViUInt16(0x4C5E));
+    QCOMPARE(card.option, ViUInt16(0x4142));
+    QCOMPARE(card.serial, ViUInt32(0x1a2b));
+    QVERIFY(!card.groups[0].voltage && !card.groups[1].voltage);
+    QVERIFY(card.groups[3].voltage);
+    QCOMPARE(card.groups[3].lo, 0.0);
+    QCOMPARE(card.groups[3].hi, 1.0);
+    QVERIFY(card.openCircuit[5]);
+    QVERIFY(!card.openCircuit[4]);
+    QCOMPARE(card.fail.at("qm7240_writeChannel").status, ViStatus(-1074001000));
+    const sim::FailRule &rule = card.fail.at("qm7240_getDACStatus");
+    QCOMPARE(rule.status, ViStatus(1073481000));
+    QCOMPARE(rule.channel, 6);
+    QCOMPARE(rule.after, 3LL);
+    const sim::Resource &lxi = result.system.resources[1];
+    QCOMPARE(QString::fromStdString(lxi.hostname), QString("lxi-carrier"));
+    QCOMPARE(lxi.carrier.positions, 1);
+    QVERIFY(!lxi.hasSlot);
+    // A card without groups: current, current, then two -10 to 10 V groups.
+    const sim::Card &plain = lxi.carrier.cards[0];
+    QVERIFY(!plain.groups[0].voltage && !plain.groups[1].voltage);
+    QVERIFY(plain.groups[2].voltage && plain.groups[3].voltage);
+    QCOMPARE(plain.groups[3].lo, -10.0);
+    QCOMPARE(plain.groups[3].hi, 10.0);
+    QCOMPARE(QString::fromStdString(plain.subtype), QString("AA"));
+    QCOMPARE(QString::fromStdString(plain.firmware), QString("1.0.1.0"));
+
+    // Through the libraries as well.
+    SimFixture fixture(designExample);
+    ViSession vi = 0;
+    QCOMPARE(qm7240_init("VXI0::2::INSTR", 1, VI_TRUE, VI_TRUE, &vi), VI_SUCCESS);
+    QCOMPARE(qm7240_writeChannel(vi, 1, 0.0), ViStatus(-1074001000));
+    qm7240_close(vi);
+}
+
+void TestSimFile::defaultSystem()
+{
+    const sim::LoadResult result = sim::loadDefaultSystem();
+    QVERIFY2(result.ok, result.error.c_str());
+    const std::vector<sim::Resource> &r = result.system.resources;
+    QCOMPARE(r.size(), size_t(3));
+    QCOMPARE(QString::fromStdString(r[0].descriptor), QString("VXI0::1::INSTR"));
+    QVERIFY(!r[0].hasCarrier);
+    QCOMPARE(int(r[0].slot), 1);
+    QCOMPARE(int(r[0].logicalAddress), 1);
+    QCOMPARE(QString::fromStdString(r[1].descriptor), QString("VXI0::2::INSTR"));
+    QCOMPARE(r[1].carrier.model, ViUInt16(6080));
+    QCOMPARE(r[1].carrier.positions, 4);
+    QCOMPARE(r[1].carrier.cards.size(), size_t(2));
+    const sim::Card &dac = r[1].carrier.cards[0];
+    QCOMPARE(dac.position, 1);
+    QCOMPARE(dac.model, ViUInt16(0x4C5E));
+    QCOMPARE(dac.option, ViUInt16(0));
+    QCOMPARE(dac.serial, ViUInt32(0x1a2b));
+    QVERIFY(dac.openCircuit[5]);
+    QCOMPARE(dac.groups[3].hi, 1.0);
+    QCOMPARE(r[1].carrier.cards[1].position, 2);
+    QCOMPARE(r[1].carrier.cards[1].model, ViUInt16(0x5E93));
+    QCOMPARE(QString::fromStdString(r[2].descriptor), QString("TCPIP0::192.168.2.100::INSTR"));
+    QCOMPARE(QString::fromStdString(r[2].tcpipAddress), QString("192.168.2.100"));
+    QCOMPARE(QString::fromStdString(r[2].hostname), QString("lxi-carrier"));
+    QCOMPARE(QString::fromStdString(r[2].deviceName), QString("inst0"));
+    QCOMPARE(r[2].carrier.model, ViUInt16(1864));
+    QCOMPARE(r[2].carrier.positions, 4);
+    QCOMPARE(r[2].carrier.cards.size(), size_t(2));
+    QCOMPARE(r[2].carrier.cards[0].position, 1);
+    QCOMPARE(r[2].carrier.cards[1].position, 3);
+    QCOMPARE(r[2].carrier.cards[1].model, ViUInt16(0x7240));
+    QCOMPARE(r[2].carrier.cards[1].groups[3].lo, -10.0);
+}
+
+void TestSimFile::emptySystem()
+{
+    SimFixture sim("resources: []\n");
+    ViSession rm = 0;
+    QCOMPARE(viOpenDefaultRM(&rm), VI_SUCCESS);
+    ViFindList list = 0;
+    ViUInt32 count = 9;
+    ViChar desc[VI_FIND_BUFLEN];
+    QCOMPARE(viFindRsrc(rm, "?*INSTR", &list, &count, desc), VI_ERROR_RSRC_NFOUND);
+    QCOMPARE(count, 0u);
+    viClose(rm);
+}
+
+void TestSimFile::mistakes_data()
+{
+    QTest::addColumn<QString>("yaml");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<QString>("problem");
+    const QString head = "resources:\n  - descriptor: \"VXI0::1::INSTR\"\n";
+    const QString card = head + "    carrier:\n      model: 6080\n      cards:\n"
+                                "        - position: 1\n          model: 0x4C5E\n";
+    QTest::newRow("unknown key in a resource") << head + "    slto: 3\n"
+                                               << 3 << "unknown key \"slto\" in a resource";
+    QTest::newRow("unknown top-level key") << "resource:\n  - descriptor: \"VXI0::1::INSTR\"\n"
+                                           << 1 << "unknown key \"resource\" in the file";
+    QTest::newRow("unknown key in a card") << card + "          optoin: \"AB\"\n"
+                                           << 8 << "unknown key \"optoin\" in a card";
+    QTest::newRow("unknown key in the carrier")
+        << head + "    carrier:\n      model: 6080\n      slots: 4\n"
+        << 5 << "unknown key \"slots\" in the carrier";
+    QTest::newRow("quoted number") << head + "    slot: \"2\"\n"
+                                   << 3 << "wrong type: slot must be an integer";
+    QTest::newRow("list for a number") << head + "    slot: [2]\n"
+                                       << 3 << "wrong type: slot must be an integer, not a list";
+    QTest::newRow("text for a number") << head + "    open_delay_ms: soon\n"
+                                       << 3 << "wrong type: open_delay_ms must be an integer";
+    QTest::newRow("mapping for a text") << head + "    hostname: {a: 1}\n"
+                                        << 3 << "wrong type: hostname must be a text";
+    QTest::newRow("resources not a list") << "resources: 5\n"
+                                          << 1 << "wrong type: resources must be a list";
+    QTest::newRow("number out of range") << head + "    slot: 40000\n"
+                                         << 3 << "slot 40000 is outside -32768 to 32767";
+    QTest::newRow("duplicate descriptor")
+        << head + "  - descriptor: \"VXI0::2::INSTR\"\n  - descriptor: \"vxi::1::instr\"\n"
+        << 4 << "duplicate descriptor \"vxi::1::instr\" (first on line 2)";
+    QTest::newRow("duplicate key") << head + "    slot: 1\n    slot: 2\n"
+                                   << 4 << "duplicate key \"slot\" in a resource";
+    QTest::newRow("position outside the carrier")
+        << head + "    carrier:\n      model: 6080\n      positions: 2\n      cards:\n"
+                  "        - {position: 1, model: 0x4C5E}\n        - {position: 3, model: "
+                  "0x4C5E}\n"
+        << 8 << "card position 3 is outside the carrier's 2 positions";
+    QTest::newRow("position beyond any carrier")
+        << QString(card).replace("position: 1", "position: 65") << 6
+        << "position 65 is outside 1 to 64";
+    QTest::newRow("two cards in one position")
+        << head + "    carrier:\n      model: 6080\n      cards:\n"
+                  "        - {position: 2, model: 0x4C5E}\n        - {position: 2, model: "
+                  "0x7240}\n"
+        << 7 << "two cards in position 2 (first on line 6)";
+    QTest::newRow("group kind unknown")
+        << head + "    carrier:\n      model: 6080\n      cards:\n        - position: 1\n"
+                  "          model: 0x4C5E\n          groups: [current, current, resistance, "
+                  "current]\n"
+        << 8 << "unknown group kind \"resistance\"";
+    QTest::newRow("group kind unknown in a mapping")
+        << head + "    carrier:\n      model: 6080\n      cards:\n        - position: 1\n"
+                  "          model: 0x4C5E\n          groups: [current, current, {power: [0, 1]}, "
+                  "current]\n"
+        << 8 << "unknown group kind \"power\"";
+    QTest::newRow("voltage limits decreasing")
+        << head + "    carrier:\n      model: 6080\n      cards:\n        - position: 1\n"
+                  "          model: 0x4C5E\n          groups: [current, current, current, "
+                  "{voltage: [5, -5]}]\n"
+        << 8 << "voltage limits must increase";
+    QTest::newRow("voltage limits equal")
+        << head + "    carrier:\n      model: 6080\n      cards:\n        - position: 1\n"
+                  "          model: 0x4C5E\n          groups: [current, current, current, "
+                  "{voltage: [1, 1]}]\n"
+        << 8 << "voltage limits must increase";
+    QTest::newRow("three groups")
+        << head + "    carrier:\n      model: 6080\n      cards:\n        - position: 1\n"
+                  "          model: 0x4C5E\n          groups: [current, current, current]\n"
+        << 8 << "groups must list 4 groups, not 3";
+    QTest::newRow("unknown operation")
+        << card + "          fail:\n            qm7240_writeChanel: -1\n"
+        << 9 << "unknown key \"qm7240_writeChanel\" in fail";
+    QTest::newRow("channel on an operation without one")
+        << card + "          fail:\n            qm7240_reset: {status: -1, channel: 3}\n"
+        << 9 << "qm7240_reset takes no channel";
+    QTest::newRow("fail without status")
+        << card + "          fail:\n            qm7240_reset: {after: 3}\n"
+        << 9 << "the fail entry of qm7240_reset needs a status";
+    QTest::newRow("open circuit channel") << card + "          open_circuit: [17]\n"
+                                          << 8 << "an open_circuit channel 17 is outside 1 to 16";
+    QTest::newRow("option of three characters") << card + "          option: \"ABC\"\n"
+                                                << 8 << "option is longer than 2 characters";
+    QTest::newRow("descriptor missing") << "resources:\n  - slot: 3\n"
+                                        << 2 << "a resource needs a descriptor";
+    QTest::newRow("descriptor of no interface") << "resources:\n  - descriptor: \"FOO::1\"\n"
+                                                << 2 << "does not begin with a VISA interface";
+    QTest::newRow("card without model")
+        << head + "    carrier:\n      model: 6080\n      cards:\n        - position: 1\n"
+        << 6 << "a card needs a model";
+    QTest::newRow("syntax: unclosed flow") << head + "    carrier: {model: 6080, cards: [\n"
+                                           << 4 << "YAML syntax error";
+    QTest::newRow("syntax: bad indentation")
+        << "resources:\n  - descriptor: \"VXI0::1::INSTR\"\n   slot: 1\n"
+        << 3 << "YAML syntax error";
+    QTest::newRow("empty file") << "\n" << 1 << "the file holds no \"resources\" list";
+}
+
+void TestSimFile::mistakes()
+{
+    QFETCH(QString, yaml);
+    QFETCH(int, line);
+    QFETCH(QString, problem);
+    SimFixture sim(yaml.isEmpty() ? QString(" ") : yaml);
+    StderrCapture capture;
+    ViSession rm = 77;
+    QCOMPARE(viOpenDefaultRM(&rm), VI_ERROR_SYSTEM_ERROR);
+    QCOMPARE(rm, 0u);
+    QCOMPARE(viOpenDefaultRM(&rm), VI_ERROR_SYSTEM_ERROR); // still failing, said only once
+    const QString err = QString::fromLocal8Bit(capture.text());
+    QCOMPARE(err.count('\n'), 1);
+    QVERIFY2(err.endsWith('\n'), qPrintable(err));
+    const QString expectedStart = sim.filePath() + ":" + QString::number(line) + ": ";
+    QVERIFY2(err.startsWith(expectedStart), qPrintable(err));
+    QVERIFY2(err.contains(problem), qPrintable(err));
+    const QList<QJsonObject> opens = sim.calls("viOpenDefaultRM");
+    QCOMPARE(opens.size(), 2);
+    QCOMPARE(opens[0].value("status").toInt(), int(VI_ERROR_SYSTEM_ERROR));
+}
+
+void TestSimFile::unreadableFile()
+{
+    SimFixture sim;
+    const QByteArray missing = (sim.dirPath() + "/absent.yaml").toLocal8Bit();
+    qputenv("VISA_SIM_FILE", missing);
+    sim_reset();
+    StderrCapture capture;
+    ViSession rm = 0;
+    QCOMPARE(viOpenDefaultRM(&rm), VI_ERROR_SYSTEM_ERROR);
+    const QByteArray err = capture.text();
+    QVERIFY2(err.startsWith(missing + ": cannot read the simulation file"), err.constData());
+    QCOMPARE(err.count('\n'), 1);
+}
+
+void TestSimFile::mistakeReachesEveryEntryPoint()
+{
+    SimFixture sim("resources:\n  - descriptor: \"VXI0::1::INSTR\"\n    bogus: 1\n");
+    StderrCapture capture;
+    ViSession vi = 5;
+    QCOMPARE(qm7240_init("VXI0::1::INSTR", 1, VI_TRUE, VI_TRUE, &vi), VI_ERROR_SYSTEM_ERROR);
+    QCOMPARE(vi, 0u);
+    ViSession rm = 0;
+    QCOMPARE(viOpenDefaultRM(&rm), VI_ERROR_SYSTEM_ERROR);
+    ViChar desc[VI_FIND_BUFLEN];
+    ViUInt32 count = 0;
+    QCOMPARE(viFindRsrc(rm, "?*", nullptr, &count, desc), VI_ERROR_INV_OBJECT);
+    // Texts need no system.
+    ViChar text[1024];
+    QCOMPARE(qm6080_statusText(VI_ERROR_SYSTEM_ERROR, text), VI_SUCCESS);
+    QCOMPARE(capture.text().count('\n'), 1);
+    // sim_reset reads the file again.
+    sim_reset();
+    qputenv("VISA_SIM_FILE", QByteArray());
+    QCOMPARE(viOpenDefaultRM(&rm), VI_SUCCESS);
+    viClose(rm);
+}
+
+void TestSimFile::hostileTextGivesOneLine_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("deep flow nesting") << QByteArray(100000, '[');
+    QTest::newRow("deep block nesting")
+        << QByteArray("resources:\n") + QByteArray(5000, '-') + QByteArray(" x\n");
+    QTest::newRow("dashes and spaces") << QByteArray("- ").repeated(3000);
+    QTest::newRow("binary") << QByteArray("\x00\xff\xfe\x01resources", 13);
+    QTest::newRow("huge") << QByteArray("resources: []\n#") + QByteArray(2 << 20, 'x');
+    QTest::newRow("alias of nothing") << QByteArray("resources: *a\n");
+    QTest::newRow("tabs") << QByteArray("resources:\n\t- descriptor: x\n");
+    QTest::newRow("scalar") << QByteArray("hello");
+    QTest::newRow("list root") << QByteArray("- 1\n- 2\n");
+    QTest::newRow("huge integer") << QByteArray("resources:\n  - descriptor: \"VXI0::1::INSTR\"\n"
+                                                "    slot: 99999999999999999999999999\n");
+    QTest::newRow("card list not a list")
+        << QByteArray("resources:\n  - descriptor: \"VXI0::1::INSTR\"\n    carrier: {model: 1, "
+                      "cards: {a: 1}}\n");
+    QTest::newRow("complex key") << QByteArray("? [a, b]\n: 1\n");
+}
+
+void TestSimFile::hostileTextGivesOneLine()
+{
+    QFETCH(QByteArray, text);
+    const sim::LoadResult result =
+        sim::loadSystem(std::string(text.constData(), size_t(text.size())), "hostile.yaml");
+    QVERIFY(!result.ok);
+    QVERIFY(result.system.resources.empty());
+    QVERIFY2(QByteArray::fromStdString(result.error).startsWith("hostile.yaml"),
+             result.error.c_str());
+    QVERIFY(result.error.find('\n') == std::string::npos);
+    QVERIFY(result.error.size() < 400);
+}
+
+QTEST_GUILESS_MAIN(TestSimFile)
+#include "test_simfile.moc"
