@@ -468,6 +468,9 @@ void TestWorkflow::openFailed_data()
         << "-1073802700" << 0x7240 << QStringList({"VXI0::4::INSTR"})
         << "Selected 7240 Function Card is unavailable.\nError: %1"
         << "Unknown status 0xBFFF1234";
+    QTest::newRow("very long descriptor")
+        << "0" << 0x7240 << QStringList({"VXI0::" + QString(2100, QLatin1Char('7')) + "::INSTR"})
+        << "Selected 7240 Function Card is unavailable.\nError: %1" << QString();
     QTest::newRow("two cards")
         << "0" << 0x8152 << QStringList({"VXI0::9::INSTR", "VXI0::4::INSTR"})
         << "At least one selected 8152 Function Card is unavailable.\nError: %1" << QString();
