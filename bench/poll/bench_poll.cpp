@@ -1,0 +1,203 @@
+// Runs the DAC panel on a simulated card for ten seconds and measures what
+// the 400 ms output-status poll costs: CPU per tick, CPU of the whole process
+// while it idles, memory, and how often the lamps repaint.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <sys/resource.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "qm6080fp_led.h"
+#include "qm7240_dblctrl.h"
+#include "qm7240_fc.h"
+#include "qm7240fp_app.h"
+
+namespace {
+
+const char systemYaml[] = R"(resources:
+  - descriptor: "VXI0::2::INSTR"
+    slot: 2
+    carrier:
+      model: 6080
+      positions: 4
+      cards:
+        - position: 1
+          model: 0x4C5E
+          serial: 0x1a2b
+          subtype: "AA"
+          groups: [current, current, {voltage: [-10, 10]}, {voltage: [0, 1]}]
+          open_circuit: [6]
+)";
+
+constexpr int runMs = 10000;
+
+double processCpuMs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+}
+
+double threadCpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
+}
+
+double residentMb()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0.0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    if (fields.size() < 2)
+        return 0.0;
+    return fields[1].toDouble() * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+// Answers the connection question with "Auto Find"; the one card is then opened directly.
+class AutoFind : public QObject
+{
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show)
+            if (auto *box = qobject_cast<QMessageBox *>(watched))
+                for (QAbstractButton *button : box->buttons())
+                    if (button->text().remove(QLatin1Char('&')) == QLatin1String("Auto Find"))
+                        QTimer::singleShot(0, button, &QAbstractButton::click);
+        return false;
+    }
+};
+
+// Counts the paint events of one widget.
+class PaintCounter : public QObject
+{
+public:
+    int *count;
+    explicit PaintCounter(QWidget *widget, int *counter) : QObject(widget), count(counter)
+    {
+        widget->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++*count;
+        return false;
+    }
+};
+
+// Marks the start of each status tick: the timer event reaches this filter
+// before the timer emits timeout().
+class TickStart : public QObject
+{
+public:
+    double startedMs = 0.0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Timer)
+            startedMs = threadCpuMs();
+        return false;
+    }
+};
+
+class BenchPanel : public qm7240fp_App
+{
+public:
+    using qm7240fp_App::dacCtrl;
+    using qm7240fp_App::errorLed;
+    using qm7240fp_App::qm7240fp_App;
+    using qm7240fp_App::statusTimer;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    QTemporaryDir dir;
+    const QString simFile = dir.filePath(QStringLiteral("system.yaml"));
+    QFile file(simFile);
+    if (!file.open(QIODevice::WriteOnly) || file.write(systemYaml) < 0)
+        return 1;
+    file.close();
+    qputenv("VISA_SIM_FILE", simFile.toLocal8Bit());
+    // A journal would measure the simulator's file writes, not the panel.
+    qputenv("VISA_SIM_JOURNAL", QByteArray());
+
+    AutoFind answerer;
+    app.installEventFilter(&answerer);
+    qm7240_fc fc;
+    BenchPanel panel(&fc);
+    app.removeEventFilter(&answerer);
+    panel.adjustSize();
+    panel.show();
+
+    // Current into the open channel 6: its lamp lights on the first tick and
+    // then stays lit, so exactly one lamp change is due in the whole run.
+    panel.dacCtrl[1][1]->setValue(5.0);
+
+    int paints = 0;
+    int changes = 0;
+    int values[16] = {};
+    // Let the first exposure paint everything before counting.
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < 100)
+        app.processEvents();
+    for (int g = 0; g < 4; ++g)
+        for (int k = 0; k < 4; ++k)
+            if (qm6080fp_led *led = panel.errorLed[g][k]) {
+                new PaintCounter(led, &paints);
+                values[4 * g + k] = led->currentValue();
+            }
+
+    TickStart tickStart;
+    panel.statusTimer->installEventFilter(&tickStart);
+    int ticks = 0;
+    double tickCpuMs = 0.0;
+    // Connected after the panel's own slot, so it runs when the tick is done.
+    QObject::connect(panel.statusTimer, &QTimer::timeout, &panel, [&] {
+        tickCpuMs += threadCpuMs() - tickStart.startedMs;
+        ++ticks;
+        for (int g = 0; g < 4; ++g)
+            for (int k = 0; k < 4; ++k)
+                if (qm6080fp_led *led = panel.errorLed[g][k])
+                    if (led->currentValue() != values[4 * g + k]) {
+                        values[4 * g + k] = led->currentValue();
+                        ++changes;
+                    }
+    });
+
+    const double cpuBefore = processCpuMs();
+    QElapsedTimer wall;
+    wall.start();
+    QTimer::singleShot(runMs, &app, &QApplication::quit);
+    app.exec();
+    const double cpuMs = processCpuMs() - cpuBefore;
+    const double wallMs = double(wall.elapsed());
+
+    std::printf("poll channels=16 ticks=%d: cpu_ms_per_tick=%.3f idle_cpu_percent=%.2f "
+                "rss_mb=%.1f\n",
+                ticks, ticks > 0 ? tickCpuMs / ticks : 0.0, 100.0 * cpuMs / wallMs, residentMb());
+    std::printf("poll lamp_paints=%d lamp_changes=%d\n", paints, changes);
+    std::fflush(stdout);
+    return 0;
+}
