@@ -1,0 +1,23 @@
+#include "fontheight.h"
+
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QGuiApplication>
+
+QFont fontWithHeight(int height, bool *found)
+{
+    QStringList families{QGuiApplication::font().family()};
+    families += QFontDatabase().families();
+    for (const QString &family : families) {
+        QFont font(family);
+        for (int pixels = 4; pixels <= 3 * height; ++pixels) {
+            font.setPixelSize(pixels);
+            if (QFontMetrics(font).height() == height) {
+                *found = true;
+                return font;
+            }
+        }
+    }
+    *found = false;
+    return QGuiApplication::font();
+}
