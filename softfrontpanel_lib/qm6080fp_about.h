@@ -29,6 +29,14 @@ public:
     qm6080fp_About(const char *panelVersion, const char *driverRevision, const char *modelText,
                    const char *noticeText, QWidget *parent, const char *commonLibraryRevision,
                    const char *qwtVersion, bool usesKissFft);
+    // As above, with the toolkit version string the licence rows are chosen
+    // by given explicitly instead of the run-time one.
+    qm6080fp_About(const char *panelVersion, const char *driverRevision, const char *modelText,
+                   const char *noticeText, QWidget *parent, const char *commonLibraryRevision,
+                   const char *qwtVersion, bool usesKissFft, const QString &qtVersion);
+
+    // The maker's page on third-party licence usage.
+    static QString licensesWebAddress();
 
     void addHardwareInfo(const QString &serial, const QString &revision, const QString &model,
                          QString driverRev = QString(), QString panelRev = QString());
@@ -65,6 +73,7 @@ protected:
     QPushButton *prevButton = nullptr;
     hardwareInfo_t currentRecord;
     QList<hardwareInfo_t> hardwareRecords;
+    QString qtVersionText;
 };
 
 #endif
