@@ -25,20 +25,6 @@ const char *const continuousStartText =
     "<html>Starts the repetitive data acquisition (or continuous data acquisition, when file "
     "storage option is turned on)</html>";
 
-void installPanelStyle()
-{
-    QStyle *style = QStyleFactory::create(QStringLiteral("Plastique"));
-    if (!style) {
-        static bool told = false;
-        if (!told)
-            qDebug("Plastique style not available, using Fusion");
-        told = true;
-        style = QStyleFactory::create(QStringLiteral("Fusion"));
-    }
-    if (style)
-        QApplication::setStyle(style);
-}
-
 void setHelpTexts(QWidget *widget, const QString &text)
 {
     widget->setWhatsThis(text);
@@ -64,6 +50,20 @@ QPushButton *iconToggleButton(const QPixmap &icon, const QString &help, QWidget 
 }
 
 } // namespace
+
+void installPanelStyle(const QString &preferred)
+{
+    QStyle *style = QStyleFactory::create(preferred);
+    if (!style) {
+        static bool told = false;
+        if (!told)
+            qDebug("%s style not available, using Fusion", qPrintable(preferred));
+        told = true;
+        style = QStyleFactory::create(QStringLiteral("Fusion"));
+    }
+    if (style)
+        QApplication::setStyle(style);
+}
 
 qm6080fp_app::qm6080fp_app() : QWidget(nullptr, Qt::Window)
 {

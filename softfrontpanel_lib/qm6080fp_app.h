@@ -82,6 +82,10 @@ protected:
 // Where a window of `size` goes to sit in the middle of `available`.
 QRect centeredGeometry(const QRect &available, const QSize &size);
 
+// Makes `preferred` the application style; when it cannot be created, Fusion,
+// saying so once on the debug output.
+void installPanelStyle(const QString &preferred = QStringLiteral("Plastique"));
+
 // Places `widget` in the middle of the primary screen's available area.
 void centerOnScreen(QWidget *widget);
 

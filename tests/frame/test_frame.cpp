@@ -76,6 +76,7 @@ private slots:
     void header();
     void buttonColumnOrder();
     void style();
+    void styleFallback();
     void carrierAndCardInfo_data();
     void carrierAndCardInfo();
     void lxiLogo();
@@ -311,6 +312,32 @@ void TestFrame::buttonColumnOrder()
 
 void TestFrame::style()
 {
+    QCOMPARE(QApplication::style()->objectName().toLower(), QStringLiteral("plastique"));
+}
+
+namespace {
+QStringList debugLines;
+void collectDebug(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtDebugMsg)
+        debugLines << message;
+}
+} // namespace
+
+void TestFrame::styleFallback()
+{
+    qInstallMessageHandler(collectDebug);
+    installPanelStyle(QStringLiteral("NoSuchStyle"));
+    const QString first = QApplication::style()->objectName().toLower();
+    installPanelStyle(QStringLiteral("NoSuchStyle"));
+    const QString second = QApplication::style()->objectName().toLower();
+    installPanelStyle();
+    qInstallMessageHandler(nullptr);
+    QCOMPARE(first, QStringLiteral("fusion"));
+    QCOMPARE(second, QStringLiteral("fusion"));
+    // Said once, not on every frame.
+    QCOMPARE(debugLines,
+             QStringList{QStringLiteral("NoSuchStyle style not available, using Fusion")});
     QCOMPARE(QApplication::style()->objectName().toLower(), QStringLiteral("plastique"));
 }
 
