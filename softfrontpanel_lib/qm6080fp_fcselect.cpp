@@ -84,10 +84,14 @@ void qm6080fp_fcSelect::dblClick(QTreeWidgetItem *item)
 
 void qm6080fp_fcSelect::okPressed()
 {
-    selectedItems = cardTree->selectedItems();
+    const QList<QTreeWidgetItem *> selected = cardTree->selectedItems();
+    // Without a selection the outcome of the search stays as it is.
+    if (selected.isEmpty())
+        return;
+    selectedItems = selected;
     // More items than card numbers can only come from a tree filled by hand;
-    // they are not taken.
-    selectedCount = std::min(int(selectedItems.size()), 256);
+    // the ones beyond are not taken.
+    selectedCount = std::min(int(selectedItems.size()), int(sizeof fcNumbers / sizeof *fcNumbers));
     descriptors.clear();
     for (int i = 0; i < selectedCount; ++i) {
         QTreeWidgetItem *item = selectedItems.at(i);
