@@ -16,6 +16,7 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
@@ -171,6 +172,7 @@ private slots:
     void rows_data();
     void rows();
     void fixedSize();
+    void layoutDetails();
     void licenceLinksOpenTheirDialogs_data();
     void licenceLinksOpenTheirDialogs();
     void qtLinkRunsTheToolkitBox();
@@ -359,6 +361,61 @@ void TestAbout::fixedSize()
     // asked to be.
     QVERIFY(hint.width() >= 380);
     QVERIFY(hint.height() >= 300);
+}
+
+void TestAbout::layoutDetails()
+{
+    auto about = makeAbout();
+    QLabel *logo = nullptr;
+    QLabel *heading = nullptr;
+    QLabel *noticeLabel = nullptr;
+    for (QLabel *label : about->findChildren<QLabel *>()) {
+        if (!label->pixmap(Qt::ReturnByValue).isNull())
+            logo = label;
+        else if (label->text().startsWith("<font size='5' bold>"))
+            heading = label;
+        else if (label->text() == QLatin1String(notice))
+            noticeLabel = label;
+    }
+    QVERIFY(logo);
+    QCOMPARE(logo->pixmap(Qt::ReturnByValue).size(), QSize(86, 84));
+    QCOMPARE(logo->styleSheet(), QStringLiteral("QLabel {background-color:#1A2C5E}"));
+    QCOMPARE(logo->alignment(), Qt::AlignTop);
+    QCOMPARE(logo->contentsMargins(), QMargins(10, 10, 10, 10));
+    QVERIFY(heading);
+    QCOMPARE(heading->alignment(), Qt::AlignHCenter | Qt::AlignVCenter);
+    QVERIFY(noticeLabel);
+    QCOMPARE(noticeLabel->alignment(), Qt::AlignCenter);
+
+    // "Qt" and the rest of its phrase read as one text.
+    clickableLabel *qt = linkLabel(about.get(), "Qt");
+    QVERIFY(qt);
+    QWidget *phrase = qt->parentWidget();
+    auto *phraseLayout = qobject_cast<QHBoxLayout *>(phrase->layout());
+    QVERIFY(phraseLayout);
+    QCOMPARE(phraseLayout->spacing(), 0);
+    QCOMPARE(phraseLayout->contentsMargins(), QMargins(0, 0, 0, 0));
+    QCOMPARE(phraseLayout->alignment(), Qt::AlignLeft);
+    QCOMPARE(phraseLayout->count(), 2);
+
+    for (const char *text : {"< Previous", "Next >", "OK"}) {
+        QPushButton *b = button(about.get(), text);
+        QVERIFY2(b, text);
+        QCOMPARE(b->sizePolicy().horizontalPolicy(), QSizePolicy::Maximum);
+        QCOMPARE(b->sizePolicy().verticalPolicy(), QSizePolicy::Maximum);
+    }
+    QVERIFY(!button(about.get(), "< Previous")->isEnabled());
+    QVERIFY(button(about.get(), "Next >")->isEnabled());
+
+    // The groups come in this order down the column beside the logo.
+    QStringList titles;
+    for (QGroupBox *box : about->findChildren<QGroupBox *>())
+        titles << box->title();
+    QCOMPARE(titles,
+             QStringList({"Third-Party Licenses", "Software Revisions", "Hardware Information"}));
+    about->layout()->activate();
+    QVERIFY(group(about.get(), "Third-Party Licenses")->y() <
+            group(about.get(), "Software Revisions")->y());
 }
 
 void TestAbout::licenceLinksOpenTheirDialogs_data()
