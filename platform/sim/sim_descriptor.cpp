@@ -23,7 +23,8 @@ std::string upper(const std::string &text)
 {
     std::string result = text;
     for (char &c : result)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A'); // ASCII only, independent of the locale
     return result;
 }
 

@@ -1,19 +1,15 @@
 #include "visa_expression.h"
 
-#include <cctype>
-
 namespace visa {
 
 namespace {
 
+// ASCII letters only, whatever the process locale says about bytes above 127.
 void addBothCases(std::bitset<256> &chars)
 {
-    for (int c = 0; c < 256; ++c) {
-        if (!chars[size_t(c)] || !std::isalpha(c))
-            continue;
-        chars.set(size_t(std::tolower(c)));
-        chars.set(size_t(std::toupper(c)));
-    }
+    for (size_t c = 'a'; c <= 'z'; ++c)
+        if (chars[c] || chars[c - 'a' + 'A'])
+            chars.set(c).set(c - 'a' + 'A');
 }
 
 } // namespace
