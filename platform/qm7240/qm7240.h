@@ -66,7 +66,10 @@ extern "C" {
     @param resetInstr  VI_TRUE: reset the card (all channels 0, current groups 0 to 24 mA)
     @param vi          receives the session; 0 on failure
     @return VI_SUCCESS or a VISA open status; QM7240_ERROR_NO_CARRIER; QM7240_ERROR_INV_FC_NUMBER;
-            QM7240_ERROR_NO_CARD; VI_ERROR_FAIL_ID_QUERY; QM7240_ERROR_NULL_POINTER
+            QM7240_ERROR_NO_CARD; VI_ERROR_FAIL_ID_QUERY; QM7240_ERROR_NULL_POINTER;
+            VI_ERROR_RSRC_NFOUND or VI_ERROR_INV_RSRC_NAME for a descriptor that names no
+            resource; VI_ERROR_SYSTEM_ERROR when the instrument system cannot be set up. Of a
+            text holding several descriptors joined by "," only the first is opened.
  */
 ViStatus qm7240_init(ViConstRsrc rsrcName, ViUInt16 fcNumber, ViBoolean idQuery,
                      ViBoolean resetInstr, ViSession *vi);
