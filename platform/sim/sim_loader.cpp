@@ -141,6 +141,13 @@ public:
         return value;
     }
 
+    // A status is written as a signed decimal or as its 32-bit pattern, such as 0xBFFF0015.
+    ViStatus status(const Field &f)
+    {
+        const long long value = integer(f, INT32_MIN, UINT32_MAX);
+        return static_cast<ViStatus>(static_cast<uint32_t>(value));
+    }
+
     double number(const YAML::Node &node, int line, const std::string &what)
     {
         if (node.IsScalar() && node.Tag() != "!") {
@@ -227,7 +234,7 @@ private:
             } else if (f.name == "open_delay_ms") {
                 r.openDelayMs = static_cast<int>(integer(f, 0, maxDelayMs));
             } else if (f.name == "open_status") {
-                r.openStatus = static_cast<ViStatus>(integer(f, INT32_MIN, INT32_MAX));
+                r.openStatus = status(f);
             } else if (f.name == "slot") {
                 r.slot = static_cast<ViInt16>(integer(f, INT16_MIN, INT16_MAX));
                 r.hasSlot = true;
@@ -423,14 +430,13 @@ private:
                 takesChannel || op.name == groupOps[0] || op.name == groupOps[1];
             FailRule rule;
             if (op.value.IsScalar()) {
-                rule.status = static_cast<ViStatus>(
-                    integer({op.name, op.value, op.line}, INT32_MIN, INT32_MAX));
+                rule.status = status({op.name, op.value, op.line});
             } else {
                 bool haveStatus = false;
                 for (const Field &k : fields(op.value, op.line, "the fail entry of " + op.name,
                                              {"status", "channel", "group", "after"})) {
                     if (k.name == "status") {
-                        rule.status = static_cast<ViStatus>(integer(k, INT32_MIN, INT32_MAX));
+                        rule.status = status(k);
                         haveStatus = true;
                     } else if (k.name == "channel") {
                         if (!takesChannel)

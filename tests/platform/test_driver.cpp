@@ -44,7 +44,7 @@ resources:
     carrier: {model: 1864, positions: 2, cards: [{position: 2, model: 0x7240, call_delay_ms: 20}]}
   - descriptor: "VXI0::7::INSTR"
   - descriptor: "TCPIP0::10.3.3.3::INSTR"
-    open_status: -1073807339
+    open_status: 0xBFFF0015 # VI_ERROR_TMO, written as its bit pattern
     carrier: {model: 1864, cards: [{position: 1, model: 0x7240}]}
   - descriptor: "TCPIP0::10.4.4.4::INSTR"
     carrier:

@@ -186,6 +186,8 @@ void TestSimFile::mistakes_data()
                                           << 1 << "wrong type: resources must be a list";
     QTest::newRow("number out of range") << head + "    slot: 40000\n"
                                          << 3 << "slot 40000 is outside -32768 to 32767";
+    QTest::newRow("status beyond 32 bits") << head + "    open_status: 0x1BFFF0015\n"
+                                           << 3 << "open_status 7516127253 is outside";
     QTest::newRow("duplicate descriptor")
         << head + "  - descriptor: \"VXI0::2::INSTR\"\n  - descriptor: \"vxi::1::instr\"\n"
         << 4 << "duplicate descriptor \"vxi::1::instr\" (first on line 2)";
