@@ -79,10 +79,14 @@ public:
     QString label;
     int visibleButtons = -1;
     int opensBeforeShown = -1;
+    int opensWhenHidden = -1;
+    bool pressEscape = false;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
+        if (event->type() == QEvent::Hide && qobject_cast<QProgressDialog *>(watched))
+            opensWhenHidden = sim->calls(QStringLiteral("viOpen")).size();
         if (event->type() == QEvent::Show) {
             if (auto *progress = qobject_cast<QProgressDialog *>(watched)) {
                 ++shown;
@@ -93,6 +97,9 @@ protected:
                     if (button->isVisibleTo(progress))
                         ++visibleButtons;
                 opensBeforeShown = sim->calls(QStringLiteral("viOpen")).size();
+                if (pressEscape)
+                    QTimer::singleShot(0, progress,
+                                       [progress] { QTest::keyClick(progress, Qt::Key_Escape); });
             }
         }
         return false;
@@ -169,6 +176,7 @@ private slots:
     void tree();
     void optionWordReadFromTheCard();
     void moreThan256Cards();
+    void closingTheProgressWindowStillWaits();
     void repeatedSearchStartsAfresh();
 };
 
@@ -653,6 +661,28 @@ void TestSearch::moreThan256Cards()
     QCOMPARE(last->child(15)->text(0), QStringLiteral("FC 16"));
     QCOMPARE(dialog.descriptors, QStringLiteral("VXI0::5::INSTR"));
     QCOMPARE(int(dialog.fcNumbers[0]), 16);
+}
+
+void TestSearch::closingTheProgressWindowStillWaits()
+{
+    SimFixture sim(QStringLiteral("resources:\n") +
+                   carrierResource("TCPIP0::10.0.0.1::INSTR",
+                                   "    tcpip_address: \"10.0.0.1\"\n    open_delay_ms: 600\n",
+                                   "[{position: 2, model: 0x7240}]"));
+    ProgressSpy spy(&sim);
+    spy.pressEscape = true;
+    SearchCard card;
+    qm6080fp_fcSelect dialog(&card, false);
+    QCOMPARE(dialog.findFunctionCards(), 1);
+    QCOMPARE(spy.shown, 1);
+    QCOMPARE(spy.opensBeforeShown, 0);
+    // Escape closed the window while the probe was still opening; its result
+    // is there all the same.
+    QCOMPARE(spy.opensWhenHidden, 0);
+    QCOMPARE(treeText(dialog.cardTree),
+             QStringList({"TCPIP0 (enabled, expanded)", "  10.0.0.1 - 6080 LXI (enabled, expanded)",
+                          "    FC 2 | 7240 | 2 | TCPIP0::10.0.0.1::INSTR (selectable)"}));
+    verifyEverythingClosed(sim);
 }
 
 void TestSearch::repeatedSearchStartsAfresh()
