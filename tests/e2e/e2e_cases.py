@@ -1,0 +1,187 @@
+#!/usr/bin/env python3
+"""Whole-program tests of qm7240fp: the main user paths.
+
+    e2e_cases.py --panel <qm7240fp> <case>
+"""
+
+import argparse
+import os
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from panel_driver import (ADDRESS_DIALOG, ERROR_BOX, EXIT_QUESTION, FIRST_QUESTION,  # noqa: E402
+                          MAIN_WINDOW, E2EFailure, Panel, answer_first_question, check,
+                          close_main_window, install_watchdog, press_about_button, read_ini)
+
+ONE_DAC_CARD = """\
+resources:
+  - descriptor: "VXI0::5::INSTR"
+    slot: 5
+    logical_address: 5
+    carrier:
+      model: 6080
+      positions: 4
+      cards:
+        - position: 3
+          model: 0x4C5E
+          serial: 0x2468
+          subtype: "AA"
+          firmware: "1.0.1.0"
+          groups: [current, current, {voltage: [-10, 10]}, {voltage: [0, 1]}]
+%(fail)s"""
+
+def one_dac_card(fail=""):
+    return ONE_DAC_CARD % {"fail": fail}
+
+
+def startup_writes(panel):
+    return ([e for e in panel.calls("qm7240_setOutputRange")],
+            [e for e in panel.calls("qm7240_writeChannel")])
+
+
+def type_into_channel6(panel, main, text):
+    # Focus starts on Reset Device; the frame's buttons (?, About, Close) come
+    # next, then group 1's four channels and its range, then group 2.
+    panel.keys(main, *(["Tab"] * 10))
+    panel.type_text(main, text)
+
+
+def case_autofind_one_card(binary):
+    with Panel(binary, sim_yaml=one_dac_card()) as panel:
+        answer_first_question(panel, "auto")
+        main = panel.wait_window(MAIN_WINDOW)
+        titles = panel.titles()
+        check(titles == [MAIN_WINDOW], "windows after Auto Find: %r" % titles)
+
+        inits = panel.calls("qm7240_init")
+        check(len(inits) == 1 and inits[0]["rsrc"] == "VXI0::5::INSTR" and inits[0]["fc"] == 3
+              and inits[0]["status"] == 0, "qm7240_init calls: %r" % inits)
+        session = inits[0]["session"]
+
+        ranges, writes = startup_writes(panel)
+        check([(e["group"], e["range"], e["status"]) for e in ranges] == [(1, 1, 0), (2, 1, 0)],
+              "start-up range selections: %r" % ranges)
+        check([(e["channel"], e["value"]) for e in writes] == [(c, 0.0) for c in range(1, 9)],
+              "start-up writes: %r" % writes)
+
+        type_into_channel6(panel, main, "5")
+        writes = panel.wait_calls("qm7240_writeChannel", 9)
+        last = writes[8]
+        check(last["channel"] == 6 and last["session"] == session and last["status"] == 0,
+              "the typed value went to %r" % last)
+        check(abs(last["value"] - 0.004999954) < 5e-10,
+              "channel 6 received %.12g A, expected 0.004999954 A" % last["value"])
+        check(len(writes) == 9, "one keystroke, one write: %r" % writes[8:])
+
+        check(panel.calls("qm7240_close") == [], "closed before the user asked")
+        close_main_window(panel, main)
+        status = panel.wait_exit()
+        check(status == 0, "exit status %d" % status)
+        closes = panel.calls("qm7240_close")
+        check(len(closes) == 1 and closes[0]["session"] == session and closes[0]["status"] == 0,
+              "qm7240_close calls: %r" % closes)
+
+
+def case_cancel_first_question(binary):
+    with Panel(binary, sim_yaml=one_dac_card()) as panel:
+        answer_first_question(panel, "cancel")
+        status = panel.wait_exit()
+        check(status == 0, "exit status %d" % status)
+        check(MAIN_WINDOW not in panel.known.values(), "the main window was shown")
+        opened = [e for e in panel.journal()
+                  if e["call"] in ("qm7240_init", "viOpen")]
+        check(opened == [], "a session was opened: %r" % opened)
+
+
+def case_demo_mode_about(binary):
+    with Panel(binary, sim_yaml=one_dac_card()) as panel:
+        answer_first_question(panel, "demo")
+        main = panel.wait_window(MAIN_WINDOW)
+        press_about_button(panel, main)
+        about = panel.wait_window("About Vorilan 7240 Soft Front Panel")
+        panel.keys(about, "Escape")
+        panel.wait_gone(about)
+        check(MAIN_WINDOW in panel.titles(), "the main window went with the About box")
+        close_main_window(panel, main)
+        status = panel.wait_exit()
+        check(status == 0, "exit status %d" % status)
+        # The About box names the libraries' revisions, which they report
+        # without a session; nothing else may reach a library, least of all a card.
+        calls = [(e["call"], e.get("session")) for e in panel.journal()]
+        check(calls == [("qm6080_revisionText", None), ("qm7240_revision_query", 0)],
+              "library calls in demo mode: %r" % calls)
+
+
+def case_enter_address_default(binary):
+    with Panel(binary) as panel:
+        answer_first_question(panel, "address")
+        dialog = panel.wait_window(ADDRESS_DIALOG)
+        # Focus starts on OK; then Cancel, the descriptor, the card number.
+        panel.keys(dialog, "Tab", "Tab", "Tab", "Down", "Tab", "space")
+        main = panel.wait_window(MAIN_WINDOW + ": ", prefix=True)
+        inits = panel.calls("qm7240_init")
+        check(len(inits) == 1 and inits[0]["rsrc"] == "TCPIP::192.168.2.100::INSTR"
+              and inits[0]["fc"] == 1 and inits[0]["status"] == 0,
+              "qm7240_init calls: %r" % inits)
+        ini = os.path.join(panel.profile, "Marvane", "DefaultInstrDescr.ini")
+        stored = read_ini(ini).get("7240", {})
+        check(stored.get("1.1.Descriptor") == "TCPIP::192.168.2.100::INSTR"
+              and stored.get("1.FC_Number") == "1" and stored.get("FC_Count") == "1",
+              "stored descriptors: %r" % stored)
+        close_main_window(panel, main)
+        check(panel.wait_exit() == 0, "exit status %d" % panel.proc.returncode)
+
+
+def case_write_error(binary):
+    # Start-up writes channel 6 once; the user's writes fail.
+    fail = ("          fail:\n"
+            "            qm7240_writeChannel: {status: -1074001000, channel: 6, after: 1}\n")
+    with Panel(binary, sim_yaml=one_dac_card(fail)) as panel:
+        answer_first_question(panel, "auto")
+        main = panel.wait_window(MAIN_WINDOW)
+        type_into_channel6(panel, main, "5")
+        box = panel.wait_window(ERROR_BOX)
+        failed = panel.calls("qm7240_writeChannel")[-1]
+        check(failed["channel"] == 6 and failed["status"] == -1074001000,
+              "the failing write: %r" % failed)
+        # No (the second button) goes on with the panel.
+        panel.keys(box, "Tab", "space")
+        panel.wait_gone(box)
+        check(panel.proc.poll() is None, "the program ended on No")
+        check(MAIN_WINDOW in panel.titles(), "the main window is gone after No")
+
+        # Another failing write; this time Yes ends the program at once.
+        writes = len(panel.calls("qm7240_writeChannel"))
+        # The control still has the focus; the user selects its text and types again.
+        panel.keys(main, "ctrl+a")
+        panel.type_text(main, "7")
+        box = panel.wait_window(ERROR_BOX)
+        check(len(panel.calls("qm7240_writeChannel")) == writes + 1, "the second write")
+        panel.keys(box, "Return")
+        status = panel.wait_exit()
+        check(status == 0, "exit status %d after Yes" % status)
+        # Yes abandons the program without closing the session.
+        check(panel.calls("qm7240_close") == [], "the session was closed on Yes")
+
+
+CASES = {name[len("case_"):]: fn for name, fn in globals().items() if name.startswith("case_")}
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--panel", required=True)
+    parser.add_argument("case", choices=sorted(CASES))
+    args = parser.parse_args()
+    install_watchdog()
+    try:
+        CASES[args.case](args.panel)
+    except E2EFailure as failure:
+        print("FAIL %s: %s" % (args.case, failure))
+        return 1
+    print("PASS %s" % args.case)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

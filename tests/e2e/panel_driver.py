@@ -1,0 +1,341 @@
+"""Drives the real qm7240fp binary in its own X server, as a person at the
+keyboard would, and reads back what it did to the simulated card.
+
+Every run gets a private Xvfb (the server picks a free display itself through
+-displayfd, so parallel tests never race for a number), a private temporary
+folder for the descriptors file, the simulation file and the journal, and is
+killed with its whole process group if it outlives its time.
+"""
+
+import json
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+# Generous: the suite also runs under AddressSanitizer on a loaded 2-core machine.
+WINDOW_TIMEOUT = float(os.environ.get("SFP_E2E_TIMEOUT", "90"))
+
+# Titles, as the panel shows them. The message boxes carry two blanks: the
+# model text between the words is empty in this program.
+FIRST_QUESTION = "Vorilan 7240 SFP: Select Function Card"
+WORKFLOW_BOX = FIRST_QUESTION
+ADDRESS_DIALOG = "Vorilan 7240 SFP: Enter Function Card Address"
+MAIN_WINDOW = "Vorilan 7240 Soft Front Panel"
+ERROR_BOX = "Vorilan  SFP Error message"
+WARNING_BOX = "Vorilan  SFP Warning message"
+EXIT_QUESTION = "Vorilan  SFP"
+
+
+class E2EFailure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise E2EFailure(message)
+
+
+def install_watchdog(seconds=240):
+    """Turns a hang, or CTest's termination, into a failure that still
+    kills the panel and its X server on the way out."""
+    def expire(signum, frame):
+        raise E2EFailure("stopped by signal %d" % signum)
+    signal.signal(signal.SIGALRM, expire)
+    signal.signal(signal.SIGTERM, expire)
+    signal.alarm(seconds)
+
+
+class XServer:
+    def __init__(self):
+        read_end, write_end = os.pipe()
+        self.proc = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
+             "-nolisten", "tcp", "-noreset"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            start_new_session=True)
+        os.close(write_end)
+        number = b""
+        deadline = time.monotonic() + 60
+        while not number.endswith(b"\n"):
+            if time.monotonic() > deadline or self.proc.poll() is not None:
+                self.stop()
+                raise E2EFailure("Xvfb did not start")
+            chunk = os.read(read_end, 16)
+            if not chunk:
+                break
+            number += chunk
+        os.close(read_end)
+        self.display = ":" + number.decode().strip()
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(10)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+
+
+class Panel:
+    """One run of the program. Use as a context manager."""
+
+    def __init__(self, binary, sim_yaml=None, sim_file=None, profile=None, env_extra=None,
+                 workdir=None, wrapper=None):
+        self.binary = binary
+        self.workdir = workdir or tempfile.mkdtemp(prefix="sfp-e2e-")
+        self.own_workdir = workdir is None
+        self.profile = profile or os.path.join(self.workdir, "profile")
+        os.makedirs(self.profile, exist_ok=True)
+        self.journal_path = os.path.join(self.workdir, "journal.jsonl")
+        self.sim_path = sim_file
+        if sim_yaml is not None:
+            self.sim_path = os.path.join(self.workdir, "system.yaml")
+            with open(self.sim_path, "w", encoding="utf-8") as f:
+                f.write(sim_yaml)
+        self.env_extra = env_extra or {}
+        self.wrapper = wrapper or []
+        self.x = None
+        self.proc = None
+        self.known = {}
+
+    # --- life cycle ---------------------------------------------------------
+
+    def __enter__(self):
+        self.x = XServer()
+        runtime = os.path.join(self.workdir, "runtime")
+        os.makedirs(runtime, mode=0o700, exist_ok=True)
+        os.chmod(runtime, 0o700)
+        env = {
+            "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
+            "HOME": self.workdir,
+            "DISPLAY": self.x.display,
+            "QT_QPA_PLATFORM": "xcb",
+            "XDG_RUNTIME_DIR": runtime,
+            "ALLUSERSPROFILE": self.profile,
+            "VISA_SIM_JOURNAL": self.journal_path,
+            "VISA_SIM_FILE": self.sim_path or "",
+            "LANG": "C.UTF-8",
+        }
+        for name in ("ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"):
+            if name in os.environ:
+                env[name] = os.environ[name]
+        env.update(self.env_extra)
+        self.env = env
+        self.stdout_path = os.path.join(self.workdir, "stdout.txt")
+        self.stderr_path = os.path.join(self.workdir, "stderr.txt")
+        with open(self.stdout_path, "wb") as out, open(self.stderr_path, "wb") as err:
+            self.proc = subprocess.Popen(self.wrapper + [self.binary], env=env, stdout=out,
+                                         stderr=err, cwd=self.workdir, start_new_session=True)
+        return self
+
+    def __exit__(self, kind, value, tb):
+        if self.proc and self.proc.poll() is None:
+            try:
+                os.killpg(self.proc.pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+            self.proc.wait()
+        if kind is not None:
+            sys.stderr.write("--- panel stderr ---\n" + self.stderr() + "\n")
+            sys.stderr.write("--- windows ---\n%r\n" % (self.known,))
+        self.x.stop()
+        if self.own_workdir and kind is None:
+            shutil.rmtree(self.workdir, ignore_errors=True)
+        return False
+
+    def stderr(self):
+        try:
+            with open(self.stderr_path, encoding="utf-8", errors="replace") as f:
+                return f.read()
+        except OSError:
+            return ""
+
+    def wait_exit(self, timeout=WINDOW_TIMEOUT):
+        try:
+            return self.proc.wait(timeout)
+        except subprocess.TimeoutExpired:
+            raise E2EFailure("the program did not end")
+
+    # --- X windows ----------------------------------------------------------
+
+    def xdotool(self, *args, check_status=True, timeout=60):
+        result = subprocess.run(["xdotool", *args], env={**os.environ, "DISPLAY": self.x.display},
+                                capture_output=True, text=True, timeout=timeout)
+        if check_status and result.returncode != 0:
+            raise E2EFailure("xdotool %s failed: %s" % (" ".join(args), result.stderr.strip()))
+        return result.stdout
+
+    def visible_windows(self):
+        out = self.xdotool("search", "--onlyvisible", "--name", ".", check_status=False)
+        windows = {}
+        for line in out.split():
+            name = self.xdotool("getwindowname", line, check_status=False).rstrip("\n")
+            windows[int(line)] = name
+        self.known.update(windows)
+        return windows
+
+    def wait_window(self, title, exclude=(), timeout=WINDOW_TIMEOUT, prefix=False):
+        """Waits for a shown window with exactly this title (or one that begins
+        with it); returns its id. Window ids in `exclude` do not count (an
+        earlier box of the same title)."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            for wid, name in self.visible_windows().items():
+                matches = name.startswith(title) if prefix else name == title
+                if matches and wid not in exclude:
+                    # Let the toolkit finish laying out and take focus.
+                    time.sleep(0.3)
+                    return wid
+            if self.proc.poll() is not None:
+                raise E2EFailure("the program ended (status %d) while waiting for %r"
+                                 % (self.proc.returncode, title))
+            time.sleep(0.1)
+        raise E2EFailure("no window %r within %d s" % (title, timeout))
+
+    def wait_gone(self, wid, timeout=WINDOW_TIMEOUT):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if wid not in self.visible_windows() or self.proc.poll() is not None:
+                return
+            time.sleep(0.1)
+        raise E2EFailure("window %d stayed open" % wid)
+
+    def titles(self):
+        return sorted(self.visible_windows().values())
+
+    def keys(self, wid, *keys):
+        """Focuses the window and presses the keys in order."""
+        self.xdotool("windowfocus", "--sync", str(wid))
+        for key in keys:
+            self.xdotool("key", "--clearmodifiers", key)
+            time.sleep(0.05)
+
+    def type_text(self, wid, text):
+        self.xdotool("windowfocus", "--sync", str(wid))
+        self.xdotool("type", "--delay", "5", "--", text)
+
+    def screenshot(self, wid, path):
+        subprocess.run(["import", "-window", str(wid), path], check=True,
+                       env={**os.environ, "DISPLAY": self.x.display}, timeout=60)
+
+    # --- the journal ----------------------------------------------------------
+
+    def journal(self):
+        if not os.path.exists(self.journal_path):
+            return []
+        entries = []
+        with open(self.journal_path, encoding="utf-8") as f:
+            for line in f:
+                if line.strip():
+                    entries.append(json.loads(line))
+        return entries
+
+    def calls(self, name):
+        return [e for e in self.journal() if e.get("call") == name]
+
+    def wait_calls(self, name, count, timeout=WINDOW_TIMEOUT):
+        """Waits until the journal holds at least `count` calls of `name`."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            found = self.calls(name)
+            if len(found) >= count:
+                return found
+            if self.proc.poll() is not None:
+                break
+            time.sleep(0.1)
+        raise E2EFailure("journal holds %d %s calls, expected %d"
+                         % (len(self.calls(name)), name, count))
+
+
+# --- the panel's answers, as keystrokes --------------------------------------
+# The first question's buttons: Auto Find (default), Run In Demo Mode,
+# Enter Address, Cancel (also Escape).
+
+def answer_first_question(panel, choice):
+    wid = panel.wait_window(FIRST_QUESTION)
+    keys = {"auto": ["Return"], "demo": ["Tab", "Return"], "address": ["Tab", "Tab", "Return"],
+            "cancel": ["Escape"]}[choice]
+    panel.keys(wid, *keys)
+    return wid
+
+
+def click(panel, wid, x, y):
+    """Clicks at a point of the window; negative coordinates count from its
+    right or bottom edge."""
+    geometry = panel.xdotool("getwindowgeometry", str(wid))
+    m = re.search(r"Geometry: (\d+)x(\d+)", geometry)
+    check(m is not None, "no geometry for window %d" % wid)
+    width, height = int(m.group(1)), int(m.group(2))
+    x = width + x if x < 0 else x
+    y = height + y if y < 0 else y
+    panel.xdotool("mousemove", "--window", str(wid), str(x), str(y))
+    panel.xdotool("click", "1")
+
+
+# The frame's button column ends in "?", About and Close, anchored to the
+# window's bottom right corner (buttons of 94 x 26 pixels).
+def press_about_button(panel, main):
+    click(panel, main, -56, -65)
+
+
+def press_close_button(panel, main):
+    click(panel, main, -56, -30)
+
+
+def close_main_window(panel, main):
+    """Close, then Yes (the exit question's first, focused button)."""
+    press_close_button(panel, main)
+    box = panel.wait_window(EXIT_QUESTION)
+    panel.keys(box, "Return")
+
+
+def qt_ini_unescape(text):
+    """Reads one value of the toolkit's INI format back into the text it holds."""
+    text = text.strip()
+    out = []
+    i = 0
+    quoted = False
+    while i < len(text):
+        ch = text[i]
+        if ch == '"':
+            quoted = not quoted
+            i += 1
+            continue
+        if ch == "\\" and i + 1 < len(text):
+            nxt = text[i + 1]
+            i += 2
+            if nxt == "x":
+                m = re.match(r"[0-9a-fA-F]+", text[i:])
+                if m:
+                    out.append(chr(int(m.group(0), 16)))
+                    i += len(m.group(0))
+                continue
+            out.append({"n": "\n", "t": "\t", "r": "\r", "0": "\0", "a": "\a", "b": "\b",
+                        "f": "\f", "v": "\v"}.get(nxt, nxt))
+            continue
+        out.append(ch)
+        i += 1
+    return "".join(out)
+
+
+def read_ini(path):
+    """Groups and keys of a descriptors file, values unescaped."""
+    groups = {}
+    current = groups.setdefault("General", {})
+    with open(path, encoding="utf-8", errors="replace") as f:
+        for line in f:
+            line = line.rstrip("\r\n")
+            m = re.match(r"^\[(.*)\]$", line)
+            if m:
+                current = groups.setdefault(m.group(1), {})
+                continue
+            if "=" in line:
+                key, value = line.split("=", 1)
+                current[key.strip()] = qt_ini_unescape(value)
+    return groups
