@@ -69,8 +69,8 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                                 : QStringLiteral(DRAW_DESKTOP_ICON_DEFAULT_OUT);
+    const QString out =
+        argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(DRAW_DESKTOP_ICON_DEFAULT_OUT);
     QDir().mkpath(out);
     for (int size : {48, 128, 256}) {
         const QString path = QDir(out).filePath(QStringLiteral("qm7240fp-%1.png").arg(size));
