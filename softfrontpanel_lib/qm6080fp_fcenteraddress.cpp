@@ -170,6 +170,10 @@ void qm6080fp_fcEnterAddress::saveDescriptors(QStringList &descriptors, QList<in
     numbers.clear();
 
     QSettings settings(iniFileName, QSettings::IniFormat);
+    // QSettings parses an INI file's sections only as their keys are asked
+    // for, and remove() misses the keys of sections not parsed yet, such as a
+    // damaged "[7240/]" or "[7240/old]"; listing every key parses them all.
+    settings.allKeys();
     settings.beginGroup(modelText);
     // The group is written anew, so that lines damaged by hand or by a
     // broken disk do not outlive the next OK; other models' groups stay.
