@@ -259,6 +259,8 @@ class Panel:
 
 def answer_first_question(panel, choice):
     wid = panel.wait_window(FIRST_QUESTION)
+    # Later boxes of the workflow share its title; its window id tells them apart.
+    panel.first_question = wid
     keys = {"auto": ["Return"], "demo": ["Tab", "Return"], "address": ["Tab", "Tab", "Return"],
             "cancel": ["Escape"]}[choice]
     panel.keys(wid, *keys)
