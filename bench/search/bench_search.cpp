@@ -21,38 +21,11 @@
 #include <vector>
 
 #include "qm6080fp_fcselect.h"
-#include "qm6080fp_genfc.h"
+#include "qm7240_fc.h"
 #include "sim_control.h"
 #include "visa.h"
 
 namespace {
-
-class BenchCard : public qm6080fp_genFC
-{
-public:
-    BenchCard() { m_modelCode = 0x7240; }
-    bool isSupportedModel(ViUInt16 modelCode) override
-    {
-        return modelCode == 0x7240 || modelCode == 0x4C5E;
-    }
-    QString fcDescription() override { return QString(); }
-    QString noticeText() override { return QString(); }
-    QString softwareVersion() override { return QString(); }
-    QString driverRevisionText() override { return QString(); }
-    QString errorMessage(int) override { return QString(); }
-    ViStatus initSession(ViConstRsrc, ViUInt16 *, ViBoolean, ViBoolean, ViSession *) override
-    {
-        return VI_ERROR_NSUP_OPER;
-    }
-    ViStatus initSessionAndKeep(ViConstRsrc, ViUInt16 *, ViInt16, ViBoolean, ViBoolean,
-                                ViSession *) override
-    {
-        return VI_ERROR_NSUP_OPER;
-    }
-    ViStatus reinitSession(ViSession *) override { return VI_ERROR_NSUP_OPER; }
-    ViStatus closeSession(ViSession) override { return VI_ERROR_NSUP_OPER; }
-    ViStatus resetCard(ViSession) override { return VI_ERROR_NSUP_OPER; }
-};
 
 // With 256 cards the search asks whether to go on with the first 256; the
 // benchmark says Continue as soon as the box is up.
@@ -112,7 +85,7 @@ bool runCase(const QTemporaryDir &dir, int n, int delayMs)
     }
     viClose(rm);
 
-    BenchCard card;
+    qm7240_fc card;
     qm6080fp_fcSelect dialog(&card, false);
 
     QElapsedTimer clock;

@@ -95,8 +95,7 @@ QList<QJsonObject> attributeReads(const SimFixture &sim, qint64 attribute)
 
 QImage labelImage(QLabel *label)
 {
-    const QPixmap *pixmap = label->pixmap();
-    return pixmap ? pixmap->toImage() : QImage();
+    return label->pixmap(Qt::ReturnByValue).toImage();
 }
 
 const QString vxiHelp =

@@ -6,7 +6,7 @@
 #include "modalanswerer.h"
 #include "qm6080fp_fcsearch.h"
 #include "qm6080fp_fcselect.h"
-#include "searchcard.h"
+#include "testcard.h"
 
 namespace {
 
@@ -146,7 +146,7 @@ void TestFcSelect::construction()
     QFETCH(QString, title);
     QFETCH(int, selectionMode);
 
-    SearchCard card(modelCode);
+    TestCard card(modelCode);
     qm6080fp_fcSelect dialog(&card, multiple);
     QCOMPARE(dialog.windowTitle(), title);
     QVERIFY(!dialog.windowIcon().isNull());
@@ -179,7 +179,7 @@ void TestFcSelect::construction()
 
 void TestFcSelect::metaObject()
 {
-    SearchCard card;
+    TestCard card;
     qm6080fp_fcSelect dialog(&card, false);
     const QMetaObject *meta = dialog.metaObject();
     QCOMPARE(QString::fromLatin1(meta->className()), QStringLiteral("qm6080fp_fcSelect"));
@@ -205,7 +205,7 @@ void TestFcSelect::doubleClickOnWhatCannotBeChosen()
 {
     QFETCH(int, carrierIndex);
     QFETCH(int, cardIndex);
-    SearchCard card;
+    TestCard card;
     qm6080fp_fcSelect dialog(&card, true);
     fillExample(dialog);
     showAndWait(dialog);
@@ -227,7 +227,7 @@ void TestFcSelect::doubleClickOnWhatCannotBeChosen()
 
 void TestFcSelect::doubleClickTakesOnlyTheCurrentCard()
 {
-    SearchCard card;
+    TestCard card;
     qm6080fp_fcSelect dialog(&card, true);
     fillExample(dialog);
     showAndWait(dialog);
@@ -248,7 +248,7 @@ void TestFcSelect::doubleClickTakesOnlyTheCurrentCard()
 
 void TestFcSelect::doubleClickWithUnselectableCurrentItem()
 {
-    SearchCard card;
+    TestCard card;
     qm6080fp_fcSelect dialog(&card, false);
     fillExample(dialog);
     dialog.cardTree->setCurrentItem(itemAt(dialog, 1, -1));
@@ -269,7 +269,7 @@ void TestFcSelect::doubleClickWithUnselectableCurrentItem()
 
 void TestFcSelect::okWithSeveralCards()
 {
-    SearchCard card;
+    TestCard card;
     qm6080fp_fcSelect dialog(&card, true);
     fillExample(dialog);
     dialog.fcNumbers[3] = 42;
@@ -296,7 +296,7 @@ void TestFcSelect::okWithSeveralCards()
 
 void TestFcSelect::okWithNothingSelected()
 {
-    SearchCard card;
+    TestCard card;
     qm6080fp_fcSelect dialog(&card, true);
     fillExample(dialog);
     showAndWait(dialog);
@@ -312,7 +312,7 @@ void TestFcSelect::okWithNothingSelected()
 
 void TestFcSelect::okInSingleSelection()
 {
-    SearchCard card;
+    TestCard card;
     qm6080fp_fcSelect dialog(&card, false);
     fillExample(dialog);
     ModalAnswerer::instance().expect([&dialog](QWidget *) {
@@ -339,7 +339,7 @@ void TestFcSelect::rejected_data()
 void TestFcSelect::rejected()
 {
     QFETCH(QString, answer);
-    SearchCard card;
+    TestCard card;
     qm6080fp_fcSelect dialog(&card, true);
     fillExample(dialog);
     dialog.cardTree->setCurrentItem(itemAt(dialog, 0, 1));

@@ -14,7 +14,7 @@
 #include "modalanswerer.h"
 #include "qm6080fp_fcsearch.h"
 #include "qm6080fp_fcselect.h"
-#include "searchcard.h"
+#include "testcard.h"
 #include "simfixture.h"
 
 namespace {
@@ -310,7 +310,7 @@ void TestSearch::noResources()
 {
     SimFixture sim(QStringLiteral("resources: []\n"));
     ProgressSpy spy(&sim);
-    SearchCard card;
+    TestCard card;
     qm6080fp_fcSelect dialog(&card, false);
     QCOMPARE(dialog.findFunctionCards(), 0);
     QCOMPARE(dialog.cardTree->topLevelItemCount(), 0);
@@ -334,7 +334,7 @@ void TestSearch::resourceManagerFails()
 {
     SimFixture sim(QStringLiteral("resources:\n  - descriptor: [not, a, text]\n"));
     ProgressSpy spy(&sim);
-    SearchCard card;
+    TestCard card;
     qm6080fp_fcSelect dialog(&card, false);
     QCOMPARE(dialog.findFunctionCards(), 0);
     QCOMPARE(dialog.cardTree->topLevelItemCount(), 0);
@@ -353,7 +353,7 @@ void TestSearch::onlyVxiRunsOnTheGuiThread()
         "  - descriptor: \"VXI0::5::INSTR\"\n    slot: 5\n" +
         carrierResource("VXI1::3::INSTR", "    slot: 3\n", "[{position: 2, model: 0x7240}]"));
     ProgressSpy spy(&sim);
-    SearchCard card;
+    TestCard card;
     qm6080fp_fcSelect dialog(&card, false);
     QCOMPARE(dialog.findFunctionCards(), 2);
 
@@ -395,7 +395,7 @@ void TestSearch::networkProbesRunInParallel()
                                 "[{position: 1, model: 0x7240}]", 1864);
     SimFixture sim(yaml);
     ProgressSpy spy(&sim);
-    SearchCard card;
+    TestCard card;
     qm6080fp_fcSelect dialog(&card, false);
     QCOMPARE(dialog.findFunctionCards(), 5);
     QCOMPARE(QThreadPool::globalInstance()->maxThreadCount(), 5);
@@ -586,7 +586,7 @@ void TestSearch::tree()
     QFETCH(int, lastNumber);
 
     SimFixture sim(QStringLiteral("resources:\n") + resources);
-    SearchCard card;
+    TestCard card;
     qm6080fp_fcSelect dialog(&card, false);
     dialog.fcNumbers[0] = 99;
     QCOMPARE(dialog.findFunctionCards(), available);
@@ -603,7 +603,7 @@ void TestSearch::optionWordReadFromTheCard()
                    carrierResource("VXI0::3::INSTR", "    slot: 3\n",
                                    "[{position: 1, model: 0x7240}, "
                                    "{position: 3, model: 0x8164, option: \"AB\"}]"));
-    SearchCard card;
+    TestCard card;
     qm6080fp_fcSelect dialog(&card, false);
     QCOMPARE(dialog.findFunctionCards(), 1);
     QStringList access;
@@ -634,7 +634,7 @@ void TestSearch::moreThan256Cards()
         yaml += carrierResource(QStringLiteral("VXI0::%1::INSTR").arg(slot),
                                 QStringLiteral("    slot: %1\n").arg(slot), cards);
     SimFixture sim(yaml);
-    SearchCard card;
+    TestCard card;
     qm6080fp_fcSelect dialog(&card, false);
     auto box = ModalAnswerer::instance().click(QStringLiteral("Continue"));
     QCOMPARE(dialog.findFunctionCards(), 256);
@@ -671,7 +671,7 @@ void TestSearch::closingTheProgressWindowStillWaits()
                                    "[{position: 2, model: 0x7240}]"));
     ProgressSpy spy(&sim);
     spy.pressEscape = true;
-    SearchCard card;
+    TestCard card;
     qm6080fp_fcSelect dialog(&card, false);
     QCOMPARE(dialog.findFunctionCards(), 1);
     QCOMPARE(spy.shown, 1);
@@ -692,7 +692,7 @@ void TestSearch::repeatedSearchStartsAfresh()
         carrierResource("VXI0::2::INSTR", "    slot: 2\n", "[{position: 1, model: 0x7240}]") +
         carrierResource("TCPIP0::10.0.0.1::INSTR", "    tcpip_address: \"10.0.0.1\"\n",
                         "[{position: 1, model: 0x7240}]"));
-    SearchCard card;
+    TestCard card;
     qm6080fp_fcSelect dialog(&card, false);
     QCOMPARE(dialog.findFunctionCards(), 2);
     const QStringList first = treeText(dialog.cardTree);

@@ -3,7 +3,7 @@
 
 #include "qm6080fp_genfc.h"
 
-// A card descriptor for the connection tests: it opens, closes and resets
+// A card descriptor for the library tests: it opens, closes and resets
 // through the 7240 driver like the DAC card's own descriptor, but its model
 // code is chosen by the test (multi-card models, short model codes).
 class TestCard : public qm6080fp_genFC
