@@ -87,7 +87,7 @@ class Panel:
 
     def __init__(self, binary, sim_yaml=None, sim_file=None, profile=None, env_extra=None,
                  workdir=None, wrapper=None):
-        self.binary = binary
+        self.binary = os.path.abspath(binary)
         self.workdir = workdir or tempfile.mkdtemp(prefix="sfp-e2e-")
         self.own_workdir = workdir is None
         self.profile = profile or os.path.join(self.workdir, "profile")
