@@ -304,7 +304,7 @@ def typed_case(binary, typed, expect_open):
         for run in (1, 2):
             rundir = os.path.join(workdir, "run%d" % run)
             os.makedirs(rundir)
-            with Panel(binary, profile=profile, workdir=rundir) as panel:
+            with Panel(binary, profile=profile, workdir=rundir, typed=typed) as panel:
                 dialog = open_address_dialog(panel)
                 if run == 1:
                     type_descriptor(panel, dialog, typed)
