@@ -299,7 +299,13 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     static char name[] = "fuzz_stored_descriptors";
     static char *argv[] = {name, nullptr};
     new QApplication(argc, argv);
-    scratch = new QTemporaryDir;
+    // QSettings syncs every file it writes to the disk; in memory the target
+    // runs several times faster.
+    const QFileInfo memory(QStringLiteral("/dev/shm"));
+    scratch = memory.isDir() && memory.isWritable()
+                  ? new QTemporaryDir(memory.filePath() +
+                                      QStringLiteral("/fuzz_stored_descriptors-XXXXXX"))
+                  : new QTemporaryDir;
     if (!scratch->isValid())
         broken("no temporary folder");
     std::atexit([] { delete scratch; });
