@@ -11,7 +11,7 @@ import sys
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from panel_driver import (ADDRESS_DIALOG, ERROR_BOX, EXIT_QUESTION, FIRST_QUESTION,  # noqa: E402
-                          MAIN_WINDOW, E2EFailure, Panel, answer_first_question, check,
+                          MAIN_WINDOW, WORKFLOW_BOX, E2EFailure, Panel, answer_first_question, check,
                           close_main_window, install_watchdog, press_about_button, read_ini)
 
 ONE_DAC_CARD = """\
@@ -81,6 +81,38 @@ def case_autofind_one_card(binary):
         closes = panel.calls("qm7240_close")
         check(len(closes) == 1 and closes[0]["session"] == session and closes[0]["status"] == 0,
               "qm7240_close calls: %r" % closes)
+
+
+def case_autofind_select_card(binary):
+    # The built-in system holds three DAC cards: the selection tree.
+    with Panel(binary) as panel:
+        answer_first_question(panel, "auto")
+        tree = panel.wait_window(WORKFLOW_BOX, exclude=(panel.first_question,))
+        check(panel.calls("qm7240_init") == [], "a card was opened before the user chose")
+        # The tree starts on its first row (TCPIP0); down past the carrier and
+        # its FC 1 to FC 3, then OK.
+        panel.keys(tree, "Down", "Down", "Down", "Tab", "space")
+        main = panel.wait_window(MAIN_WINDOW + ": lxi-carrier")
+        inits = panel.calls("qm7240_init")
+        check([(e["rsrc"], e["fc"], e["status"]) for e in inits]
+              == [("TCPIP0::192.168.2.100::INSTR", 3, 0)], "qm7240_init calls: %r" % inits)
+        close_main_window(panel, main)
+        check(panel.wait_exit() == 0, "exit status %d" % panel.proc.returncode)
+        closes = panel.calls("qm7240_close")
+        check([e["session"] for e in closes] == [inits[0]["session"]],
+              "qm7240_close calls: %r" % closes)
+
+
+def case_autofind_cancel_selection(binary):
+    # Cancel in the selection dialog gives up altogether.
+    with Panel(binary) as panel:
+        answer_first_question(panel, "auto")
+        tree = panel.wait_window(WORKFLOW_BOX, exclude=(panel.first_question,))
+        panel.keys(tree, "Escape")
+        check(panel.wait_exit() == 0, "exit status %d" % panel.proc.returncode)
+        check(not any(name.startswith(MAIN_WINDOW) for name in panel.known.values()),
+              "the main window was shown")
+        check(panel.calls("qm7240_init") == [], "a card was opened")
 
 
 def case_cancel_first_question(binary):

@@ -77,6 +77,8 @@ def take(binary, out):
         first_question_and_splash(panel, out)
         answer_first_question(panel, "auto")
         tree = panel.wait_window(WORKFLOW_BOX, exclude=(panel.first_question,))
+        # FC 3 of the LXI carrier chosen, as the user would before OK.
+        panel.keys(tree, "Down", "Down", "Down")
         time.sleep(0.5)
         panel.screenshot(tree, os.path.join(out, "selection-tree.png"))
 
