@@ -60,6 +60,14 @@ QImage asImage(const QPixmap &pixmap)
     return pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
 }
 
+// An acquisition button's face: its icon and its What's This text, repeated as tool tip.
+void checkFace(const QPushButton *button, const QPixmap &icon, const QString &text)
+{
+    QCOMPARE(iconImage(button), asImage(icon));
+    QCOMPARE(button->whatsThis(), text);
+    QCOMPARE(button->toolTip(), text);
+}
+
 } // namespace
 
 class TestFrame : public QObject
@@ -71,7 +79,6 @@ private slots:
     void cleanup();
     void members();
     void visibility();
-    void helpTexts_data();
     void helpTexts();
     void header();
     void buttonColumnOrder();
@@ -175,63 +182,42 @@ void TestFrame::visibility()
     for (QWidget *widget : hidden)
         QVERIFY(!widget->isVisible());
 
-    frame->showIdentify(true);
-    QVERIFY(frame->identifyLabel->isVisible() && frame->identifyButton->isVisible());
-    frame->showIdentify(false);
-    QVERIFY(!frame->identifyLabel->isVisible() && !frame->identifyButton->isVisible());
-    frame->showAutoscale(true);
-    QVERIFY(frame->autoscaleLabel->isVisible() && frame->autoscaleButton->isVisible());
-    QCOMPARE(frame->size(), QSize(800, 600).expandedTo(frame->minimumSize()));
-    frame->showAutoscale(false);
-    QVERIFY(!frame->autoscaleLabel->isVisible() && !frame->autoscaleButton->isVisible());
-}
-
-void TestFrame::helpTexts_data()
-{
-    QTest::addColumn<QString>("widget");
-    QTest::addColumn<QString>("whatsThis");
-    QTest::addColumn<bool>("toolTip");
-
-    QTest::newRow("Active lamp") << "activeLed"
-                                 << "Green light means that the Soft Front Panel works\n"
-                                    "in Real (not Demo) mode."
-                                 << false;
-    QTest::newRow("autoscale") << "autoscaleButton"
-                               << "Enables/disables plot autorescale feature" << true;
-    QTest::newRow("identify") << "identifyButton"
-                              << "Enables/disables visual identification mechanism" << true;
-    QTest::newRow("single shot") << "startSingleButton"
-                                 << "Starts the single-shot data acquisition" << true;
-    QTest::newRow("continuous") << "startContButton" << continuousText << true;
-    QTest::newRow("reset") << "resetButton"
-                           << "Reset the device to the default state" << true;
-    QTest::newRow("help") << "helpButton"
-                          << "Show on-line help for Instrument Soft Front Panel components"
-                          << false;
-    QTest::newRow("about") << "aboutButton"
-                           << "Displays \"About\" panel" << false;
-    QTest::newRow("close") << "closeButton"
-                           << "Close main panel and terminates program" << false;
+    for (bool on : {true, false}) {
+        frame->showIdentify(on);
+        QCOMPARE(frame->identifyLabel->isVisible(), on);
+        QCOMPARE(frame->identifyButton->isVisible(), on);
+        frame->showAutoscale(on);
+        QCOMPARE(frame->autoscaleLabel->isVisible(), on);
+        QCOMPARE(frame->autoscaleButton->isVisible(), on);
+        if (on)
+            QCOMPARE(frame->size(), QSize(800, 600).expandedTo(frame->minimumSize()));
+    }
 }
 
 void TestFrame::helpTexts()
 {
-    QFETCH(QString, widget);
-    QFETCH(QString, whatsThis);
-    QFETCH(bool, toolTip);
-    const QMap<QString, QWidget *> widgets{{"activeLed", frame->activeLed},
-                                           {"autoscaleButton", frame->autoscaleButton},
-                                           {"identifyButton", frame->identifyButton},
-                                           {"startSingleButton", frame->startSingleButton},
-                                           {"startContButton", frame->startContButton},
-                                           {"resetButton", frame->resetButton},
-                                           {"helpButton", frame->helpButton},
-                                           {"aboutButton", frame->aboutButton},
-                                           {"closeButton", frame->closeButton}};
-    QWidget *target = widgets.value(widget);
-    QVERIFY(target);
-    QCOMPARE(target->whatsThis(), whatsThis);
-    QCOMPARE(target->toolTip(), toolTip ? whatsThis : QString());
+    // What's This text, and whether the tool tip repeats it.
+    const struct
+    {
+        QWidget *widget;
+        QString whatsThis;
+        bool toolTip;
+    } rows[] = {
+        {frame->activeLed,
+         "Green light means that the Soft Front Panel works\nin Real (not Demo) mode.", false},
+        {frame->autoscaleButton, "Enables/disables plot autorescale feature", true},
+        {frame->identifyButton, "Enables/disables visual identification mechanism", true},
+        {frame->startSingleButton, "Starts the single-shot data acquisition", true},
+        {frame->startContButton, continuousText, true},
+        {frame->resetButton, "Reset the device to the default state", true},
+        {frame->helpButton, "Show on-line help for Instrument Soft Front Panel components", false},
+        {frame->aboutButton, "Displays \"About\" panel", false},
+        {frame->closeButton, "Close main panel and terminates program", false},
+    };
+    for (const auto &row : rows) {
+        QCOMPARE(row.widget->whatsThis(), row.whatsThis);
+        QCOMPARE(row.widget->toolTip(), row.toolTip ? row.whatsThis : QString());
+    }
 }
 
 void TestFrame::header()
@@ -272,22 +258,14 @@ void TestFrame::buttonColumnOrder()
 {
     QVBoxLayout *column = frame->buttonColumn;
     // Null entries are the LED group box (first) and the stretches.
-    const QList<QWidget *> widgetsInOrder{nullptr,
-                                          nullptr,
-                                          frame->autoscaleLabel,
-                                          frame->autoscaleButton,
-                                          nullptr,
-                                          frame->identifyLabel,
-                                          frame->identifyButton,
-                                          nullptr,
-                                          frame->startSingleButton,
-                                          frame->startContButton,
-                                          nullptr,
-                                          frame->resetButton,
-                                          nullptr,
-                                          frame->helpButton,
-                                          frame->aboutButton,
-                                          frame->closeButton};
+    // clang-format off
+    const QList<QWidget *> widgetsInOrder{
+        nullptr, nullptr, frame->autoscaleLabel, frame->autoscaleButton,
+        nullptr, frame->identifyLabel, frame->identifyButton,
+        nullptr, frame->startSingleButton, frame->startContButton,
+        nullptr, frame->resetButton,
+        nullptr, frame->helpButton, frame->aboutButton, frame->closeButton};
+    // clang-format on
     QCOMPARE(column->count(), widgetsInOrder.size());
     const QList<int> stretches{1, 4, 7, 10, 12};
     for (int i = 0; i < column->count(); ++i) {
@@ -412,17 +390,13 @@ void TestFrame::toggles()
     QCOMPARE(frame->autoscaleButton->text(), QStringLiteral("OFF"));
     frame->autoscaleButton->click();
     QCOMPARE(frame->autoscaleButton->text(), QStringLiteral("ON"));
-    QCOMPARE(autoscale.count(), 2);
-    QCOMPARE(autoscale.at(0).at(0).toBool(), false);
-    QCOMPARE(autoscale.at(1).at(0).toBool(), true);
+    QCOMPARE(autoscale, (QList<QVariantList>{{false}, {true}}));
 
     frame->identifyButton->click();
     QCOMPARE(frame->identifyButton->text(), QStringLiteral("ON"));
-    QCOMPARE(ident.count(), 1);
-    QCOMPARE(ident.at(0).at(0).toBool(), true);
     frame->identifyButton->click();
     QCOMPARE(frame->identifyButton->text(), QStringLiteral("OFF"));
-    QCOMPARE(ident.at(1).at(0).toBool(), false);
+    QCOMPARE(ident, (QList<QVariantList>{{true}, {false}}));
 }
 
 void TestFrame::singleShotAcquisition()
@@ -435,26 +409,19 @@ void TestFrame::singleShotAcquisition()
 
     single->click();
     QVERIFY(single->isChecked());
-    QCOMPARE(iconImage(single), asImage(qm6080fp_icons::stopIcon()));
-    QCOMPARE(single->whatsThis(), QStringLiteral("Breaks the Single-Shot Data Acquisition"));
-    QCOMPARE(single->toolTip(), QStringLiteral("Breaks the Single-Shot Data Acquisition"));
-    QVERIFY(single->isEnabled());
-    QVERIFY(!cont->isEnabled());
+    checkFace(single, qm6080fp_icons::stopIcon(), "Breaks the Single-Shot Data Acquisition");
+    QVERIFY(single->isEnabled() && !cont->isEnabled());
     QCOMPARE(start.count(), 1);
     QCOMPARE(brk.count(), 0);
 
     single->click();
     QVERIFY(!single->isChecked());
-    QCOMPARE(iconImage(single), asImage(qm6080fp_icons::singleShotIcon()));
-    QCOMPARE(single->whatsThis(), QStringLiteral("Starts the Single-Shot Data Acquisition"));
-    QCOMPARE(single->toolTip(), QStringLiteral("Starts the Single-Shot Data Acquisition"));
-    QVERIFY(!single->isEnabled());
-    QVERIFY(!cont->isEnabled());
+    checkFace(single, qm6080fp_icons::singleShotIcon(), "Starts the Single-Shot Data Acquisition");
+    QVERIFY(!single->isEnabled() && !cont->isEnabled());
     QCOMPARE(brk.count(), 1);
 
     frame->enableStart();
-    QVERIFY(single->isEnabled());
-    QVERIFY(cont->isEnabled());
+    QVERIFY(single->isEnabled() && cont->isEnabled());
 
     // Breaking a running single shot from the panel.
     single->click();
@@ -463,8 +430,7 @@ void TestFrame::singleShotAcquisition()
     QVERIFY(!single->isChecked());
     QCOMPARE(brk.count(), 2);
     QCOMPARE(stop.count(), 0);
-    QVERIFY(single->isEnabled());
-    QVERIFY(cont->isEnabled());
+    QVERIFY(single->isEnabled() && cont->isEnabled());
 }
 
 void TestFrame::continuousAcquisition()
@@ -477,20 +443,14 @@ void TestFrame::continuousAcquisition()
 
     cont->click();
     QVERIFY(cont->isChecked());
-    QCOMPARE(iconImage(cont), asImage(qm6080fp_icons::stopIcon()));
-    QCOMPARE(cont->whatsThis(), QStringLiteral("Stops the Data Acquisition process"));
-    QCOMPARE(cont->toolTip(), QStringLiteral("Stops the Data Acquisition process"));
-    QVERIFY(!single->isEnabled());
-    QVERIFY(cont->isEnabled());
+    checkFace(cont, qm6080fp_icons::stopIcon(), "Stops the Data Acquisition process");
+    QVERIFY(!single->isEnabled() && cont->isEnabled());
     QCOMPARE(start.count(), 1);
 
     cont->click();
     QCOMPARE(stop.count(), 1);
-    QCOMPARE(iconImage(cont), asImage(qm6080fp_icons::continuousIcon()));
-    QCOMPARE(cont->whatsThis(), continuousText);
-    QCOMPARE(cont->toolTip(), continuousText);
-    QVERIFY(!single->isEnabled());
-    QVERIFY(!cont->isEnabled());
+    checkFace(cont, qm6080fp_icons::continuousIcon(), continuousText);
+    QVERIFY(!single->isEnabled() && !cont->isEnabled());
 
     frame->enableStart();
     cont->click();
@@ -499,8 +459,7 @@ void TestFrame::continuousAcquisition()
     QVERIFY(!cont->isChecked());
     QCOMPARE(stop.count(), 2);
     QCOMPARE(brk.count(), 0);
-    QVERIFY(single->isEnabled());
-    QVERIFY(cont->isEnabled());
+    QVERIFY(single->isEnabled() && cont->isEnabled());
 }
 
 void TestFrame::userBreakIdle()
@@ -512,8 +471,7 @@ void TestFrame::userBreakIdle()
     frame->startSingleButton->setEnabled(false);
     frame->startContButton->setEnabled(false);
     frame->userBreak();
-    QVERIFY(frame->startSingleButton->isEnabled());
-    QVERIFY(frame->startContButton->isEnabled());
+    QVERIFY(frame->startSingleButton->isEnabled() && frame->startContButton->isEnabled());
     QCOMPARE(startSingle.count() + breakSingle.count() + startCont.count() + stopCont.count(), 0);
 }
 
@@ -645,17 +603,13 @@ void TestFrame::centeredGeometry()
 
 void TestFrame::centredOnScreen()
 {
+    // The window and any widget land where centeredGeometry puts them on the primary screen.
     const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
-    const QSize size = frame->size();
-    const QPoint expected(available.x() + (available.width() - size.width()) / 2,
-                          available.y() + (available.height() - size.height()) / 2);
-    QCOMPARE(frame->geometry().topLeft(), expected);
-
+    QCOMPARE(frame->geometry(), ::centeredGeometry(available, frame->size()));
     QWidget dialog;
     dialog.resize(301, 201);
     centerOnScreen(&dialog);
-    QCOMPARE(dialog.geometry(), QRect(available.x() + (available.width() - 301) / 2,
-                                      available.y() + (available.height() - 201) / 2, 301, 201));
+    QCOMPARE(dialog.geometry(), ::centeredGeometry(available, QSize(301, 201)));
     centerOnScreen(nullptr);
 }
 

@@ -57,33 +57,22 @@ void TestMessages::boxes_data()
     QTest::addColumn<int>("icon");
     QTest::addColumn<QStringList>("buttons");
 
-    QTest::newRow("info") << "info"
-                          << "Card ready"
-                          << "OK"
-                          << "Vorilan  SFP Info message"
-                          << "Card ready" << int(QMessageBox::Information) << QStringList{"OK"};
-    QTest::newRow("warning") << "warning"
-                             << "Warning: [Output clamped]"
-                             << "OK"
-                             << "Vorilan  SFP Warning message"
-                             << "Warning: [Output clamped]" << int(QMessageBox::Warning)
-                             << QStringList{"OK"};
-    QTest::newRow("error") << "error"
-                           << "qm7240_reset(vi()) failed due to [Timeout]"
-                           << "No"
-                           << "Vorilan  SFP Error message"
-                           << "qm7240_reset(vi()) failed due to [Timeout]\nDo you want to exit?"
-                           << int(QMessageBox::Critical) << QStringList{"Yes", "No"};
-    QTest::newRow("error text ending in a line break")
-        << "error"
-        << "Lost\n"
-        << "No"
-        << "Vorilan  SFP Error message"
-        << "Lost\n\nDo you want to exit?" << int(QMessageBox::Critical) << QStringList{"Yes", "No"};
-    QTest::newRow("exit question")
-        << "exit" << QString() << "No"
-        << "Vorilan  SFP"
-        << "Do you really want to exit?" << int(QMessageBox::Question) << QStringList{"Yes", "No"};
+    const QString title = QStringLiteral("Vorilan  SFP");
+    const QStringList ok{"OK"}, yesNo{"Yes", "No"};
+    const QString reset = QStringLiteral("qm7240_reset(vi()) failed due to [Timeout]");
+    // clang-format off
+    QTest::newRow("info") << "info" << "Card ready" << "OK" << title + " Info message"
+        << "Card ready" << int(QMessageBox::Information) << ok;
+    QTest::newRow("warning") << "warning" << "Warning: [x]" << "OK" << title + " Warning message"
+        << "Warning: [x]" << int(QMessageBox::Warning) << ok;
+    QTest::newRow("error") << "error" << reset << "No" << title + " Error message"
+        << reset + "\nDo you want to exit?" << int(QMessageBox::Critical) << yesNo;
+    QTest::newRow("error text ending in a line break") << "error" << "Lost\n" << "No"
+        << title + " Error message" << "Lost\n\nDo you want to exit?" << int(QMessageBox::Critical)
+        << yesNo;
+    QTest::newRow("exit question") << "exit" << QString() << "No" << title
+        << "Do you really want to exit?" << int(QMessageBox::Question) << yesNo;
+    // clang-format on
 }
 
 void TestMessages::boxes()
