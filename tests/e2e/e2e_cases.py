@@ -115,6 +115,54 @@ def case_autofind_cancel_selection(binary):
         check(panel.calls("qm7240_init") == [], "a card was opened")
 
 
+def card_calls(panel, start):
+    """The range and write calls after the first `start` journal lines."""
+    return [(e["call"][len("qm7240_"):], e.get("group", e.get("channel")),
+             e.get("range", e.get("value")), e["status"])
+            for e in panel.journal()[start:]
+            if e["call"] in ("qm7240_setOutputRange", "qm7240_writeChannel")]
+
+
+def case_range_change(binary):
+    with Panel(binary, sim_yaml=one_dac_card()) as panel:
+        answer_first_question(panel, "auto")
+        main = panel.wait_window(MAIN_WINDOW)
+        # Channel 6 gets 5 mA; then group 2's range box, which follows
+        # channel 8, goes to 0-20mA and on to 4-20mA.
+        type_into_channel6(panel, main, "5")
+        panel.wait_calls("qm7240_writeChannel", 9)
+        mark = len(panel.journal())
+        panel.keys(main, "Tab", "Tab", "Tab", "Down")
+        panel.wait_calls("qm7240_writeChannel", 13)
+        # The control holds 5.000; on the 0-20mA grid that is code 16384.
+        q = 16384 * 20.0 / 65535 / 1000
+        got = card_calls(panel, mark)
+        want = [("setOutputRange", 2, 2, 0), ("writeChannel", 5, 0.0, 0),
+                ("writeChannel", 6, q, 0), ("writeChannel", 7, 0.0, 0),
+                ("writeChannel", 8, 0.0, 0)]
+        check(len(got) == len(want) and all(
+            g[:2] == w[:2] and abs(g[2] - w[2]) < 1e-12 and g[3] == w[3]
+            for g, w in zip(got, want)), "0-20mA: %r" % got)
+
+        mark = len(panel.journal())
+        panel.keys(main, "Down")
+        panel.wait_calls("qm7240_writeChannel", 20)
+        # Channels 5, 7 and 8 held 0 mA, below the new range: each is clamped
+        # to 4 mA and written at once, then the range goes out and all four
+        # are written again. Channel 6 (5.000) is code 4096 of 4-20mA.
+        q = (4 + 4096 * 16.0 / 65535) / 1000
+        got = card_calls(panel, mark)
+        want = [("writeChannel", 5, 0.004, 0), ("writeChannel", 7, 0.004, 0),
+                ("writeChannel", 8, 0.004, 0), ("setOutputRange", 2, 3, 0),
+                ("writeChannel", 5, 0.004, 0), ("writeChannel", 6, q, 0),
+                ("writeChannel", 7, 0.004, 0), ("writeChannel", 8, 0.004, 0)]
+        check(len(got) == len(want) and all(
+            g[:2] == w[:2] and abs(g[2] - w[2]) < 1e-12 and g[3] == w[3]
+            for g, w in zip(got, want)), "4-20mA: %r" % got)
+        close_main_window(panel, main)
+        check(panel.wait_exit() == 0, "exit status %d" % panel.proc.returncode)
+
+
 def case_cancel_first_question(binary):
     with Panel(binary, sim_yaml=one_dac_card()) as panel:
         answer_first_question(panel, "cancel")
