@@ -163,6 +163,30 @@ def case_range_change(binary):
         check(panel.wait_exit() == 0, "exit status %d" % panel.proc.returncode)
 
 
+def case_reset_device(binary):
+    fail = "          fail:\n            qm7240_reset: {status: -1074001000, after: 1}\n"
+    with Panel(binary, sim_yaml=one_dac_card(fail)) as panel:
+        answer_first_question(panel, "auto")
+        main = panel.wait_window(MAIN_WINDOW)
+        session = panel.calls("qm7240_init")[0]["session"]
+        # Reset Device has the focus when the window opens.
+        panel.keys(main, "space")
+        resets = panel.wait_calls("qm7240_reset", 1)
+        check([(e["session"], e["status"]) for e in resets] == [(session, 0)],
+              "reset: %r" % resets)
+        # The second reset fails: the error box; No keeps the panel.
+        panel.keys(main, "space")
+        box = panel.wait_window(ERROR_BOX)
+        check([e["status"] for e in panel.calls("qm7240_reset")] == [0, -1074001000],
+              "resets: %r" % panel.calls("qm7240_reset"))
+        panel.keys(box, "Tab", "space")
+        panel.wait_gone(box)
+        check(panel.proc.poll() is None, "the program ended on No")
+        close_main_window(panel, main)
+        check(panel.wait_exit() == 0, "exit status %d" % panel.proc.returncode)
+        check(len(panel.calls("qm7240_close")) == 1, "closes: %r" % panel.calls("qm7240_close"))
+
+
 def case_cancel_first_question(binary):
     with Panel(binary, sim_yaml=one_dac_card()) as panel:
         answer_first_question(panel, "cancel")
