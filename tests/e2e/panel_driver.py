@@ -164,7 +164,11 @@ class Panel:
 
     def __enter__(self):
         self.x = XServer()
-        self.x.bind_keys(self.typed)
+        try:
+            self.x.bind_keys(self.typed)
+        except BaseException:
+            self.x.stop()
+            raise
         runtime = os.path.join(self.workdir, "runtime")
         os.makedirs(runtime, mode=0o700, exist_ok=True)
         os.chmod(runtime, 0o700)
@@ -191,9 +195,15 @@ class Panel:
         self.env = env
         self.stdout_path = os.path.join(self.workdir, "stdout.txt")
         self.stderr_path = os.path.join(self.workdir, "stderr.txt")
-        with open(self.stdout_path, "wb") as out, open(self.stderr_path, "wb") as err:
-            self.proc = subprocess.Popen(self.wrapper + [self.binary], env=env, stdout=out,
-                                         stderr=err, cwd=self.workdir, start_new_session=True)
+        try:
+            with open(self.stdout_path, "wb") as out, open(self.stderr_path, "wb") as err:
+                self.proc = subprocess.Popen(self.wrapper + [self.binary], env=env, stdout=out,
+                                             stderr=err, cwd=self.workdir,
+                                             start_new_session=True)
+        except BaseException:
+            # __exit__ does not run when __enter__ fails: the server goes here.
+            self.x.stop()
+            raise
         return self
 
     def __exit__(self, kind, value, tb):
