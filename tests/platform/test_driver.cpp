@@ -82,6 +82,15 @@ Range outputRange(ViSession vi, ViInt32 group)
     return r;
 }
 
+// A group's range as "type lo hi", or "status N" when the read fails.
+QString rangeText(ViSession vi, ViInt32 group)
+{
+    const Range r = outputRange(vi, group);
+    if (r.status != VI_SUCCESS)
+        return QStringLiteral("status %1").arg(r.status);
+    return QStringLiteral("%1 %2 %3").arg(r.type).arg(r.lo).arg(r.hi);
+}
+
 ViUInt16 dacStatus(ViSession vi, ViInt32 channel)
 {
     ViUInt16 status = 77;
@@ -188,39 +197,26 @@ void TestDriver::outputRanges()
 {
     SimFixture sim(driverSystem);
     Card card("VXI0::2::INSTR", 1);
-    const Range g1 = outputRange(card.vi, 1);
-    QCOMPARE(g1.status, VI_SUCCESS);
-    QCOMPARE(g1.type, QM7240_OUTPUT_CURRENT);
-    QCOMPARE(g1.lo, 0.0);
-    QCOMPARE(g1.hi, 24.0);
-    const Range g3 = outputRange(card.vi, 3);
-    QCOMPARE(g3.type, QM7240_OUTPUT_VOLTAGE);
-    QCOMPARE(g3.lo, -10.0);
-    QCOMPARE(g3.hi, 10.0);
-    const Range g4 = outputRange(card.vi, 4);
-    QCOMPARE(g4.type, QM7240_OUTPUT_VOLTAGE);
-    QCOMPARE(g4.lo, 0.0);
-    QCOMPARE(g4.hi, 1.0);
+    const QString current = QString::number(QM7240_OUTPUT_CURRENT) + ' ';
+    const QString voltage = QString::number(QM7240_OUTPUT_VOLTAGE) + ' ';
+    QCOMPARE(rangeText(card.vi, 1), current + "0 24");
+    QCOMPARE(rangeText(card.vi, 3), voltage + "-10 10");
+    QCOMPARE(rangeText(card.vi, 4), voltage + "0 1");
     QCOMPARE(qm7240_setOutputRange(card.vi, 1, QM7240_RANGE_4_20MA), VI_SUCCESS);
-    Range r = outputRange(card.vi, 1);
-    QCOMPARE(r.lo, 4.0);
-    QCOMPARE(r.hi, 20.0);
+    QCOMPARE(rangeText(card.vi, 1), current + "4 20");
     QCOMPARE(qm7240_setOutputRange(card.vi, 2, QM7240_RANGE_0_20MA), VI_SUCCESS);
-    r = outputRange(card.vi, 2);
-    QCOMPARE(r.type, QM7240_OUTPUT_CURRENT);
-    QCOMPARE(r.lo, 0.0);
-    QCOMPARE(r.hi, 20.0);
-    QCOMPARE(outputRange(card.vi, 1).hi, 20.0); // group 1 kept its range
+    QCOMPARE(rangeText(card.vi, 2), current + "0 20");
+    QCOMPARE(rangeText(card.vi, 1), current + "4 20"); // group 1 kept its range
 
     QCOMPARE(qm7240_setOutputRange(card.vi, 3, QM7240_RANGE_0_24MA),
              QM7240_ERROR_NOT_CURRENT_GROUP);
-    QCOMPARE(qm7240_setOutputRange(card.vi, 1, 0), QM7240_ERROR_INV_RANGE);
-    QCOMPARE(qm7240_setOutputRange(card.vi, 1, 4), QM7240_ERROR_INV_RANGE);
-    QCOMPARE(qm7240_setOutputRange(card.vi, 0, 1), QM7240_ERROR_INV_GROUP);
-    QCOMPARE(qm7240_setOutputRange(card.vi, 5, 1), QM7240_ERROR_INV_GROUP);
-    QCOMPARE(outputRange(card.vi, 0).status, QM7240_ERROR_INV_GROUP);
-    QCOMPARE(outputRange(card.vi, 5).status, QM7240_ERROR_INV_GROUP);
-    QCOMPARE(outputRange(card.vi, 1).lo, 4.0); // refusals changed nothing
+    for (const auto &bad : {std::make_pair(1, 0), {1, 4}})
+        QCOMPARE(qm7240_setOutputRange(card.vi, bad.first, bad.second), QM7240_ERROR_INV_RANGE);
+    for (const ViInt32 group : {0, 5}) {
+        QCOMPARE(qm7240_setOutputRange(card.vi, group, 1), QM7240_ERROR_INV_GROUP);
+        QCOMPARE(outputRange(card.vi, group).status, QM7240_ERROR_INV_GROUP);
+    }
+    QCOMPARE(rangeText(card.vi, 1), current + "4 20"); // refusals changed nothing
 
     const QList<QJsonObject> reads = sim.calls("qm7240_getOutputRange");
     QCOMPARE(reads[0].value("group").toInt(), 1);

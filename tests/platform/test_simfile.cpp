@@ -163,8 +163,9 @@ void TestSimFile::mistakes_data()
     QTest::addColumn<int>("line");
     QTest::addColumn<QString>("problem");
     const QString head = "resources:\n  - descriptor: \"VXI0::1::INSTR\"\n";
-    const QString card = head + "    carrier:\n      model: 6080\n      cards:\n"
-                                "        - position: 1\n          model: 0x4C5E\n";
+    const QString cards = head + "    carrier:\n      model: 6080\n      cards:\n";
+    const QString card = cards + "        - position: 1\n          model: 0x4C5E\n";
+    const QString groups = card + "          groups: ";
     QTest::newRow("unknown key in a resource") << head + "    slto: 3\n"
                                                << 3 << "unknown key \"slto\" in a resource";
     QTest::newRow("unknown top-level key") << "resource:\n  - descriptor: \"VXI0::1::INSTR\"\n"
@@ -202,34 +203,22 @@ void TestSimFile::mistakes_data()
         << QString(card).replace("position: 1", "position: 65") << 6
         << "position 65 is outside 1 to 64";
     QTest::newRow("two cards in one position")
-        << head + "    carrier:\n      model: 6080\n      cards:\n"
-                  "        - {position: 2, model: 0x4C5E}\n        - {position: 2, model: "
-                  "0x7240}\n"
+        << cards +
+               "        - {position: 2, model: 0x4C5E}\n        - {position: 2, model: 0x7240}\n"
         << 7 << "two cards in position 2 (first on line 6)";
-    QTest::newRow("group kind unknown")
-        << head + "    carrier:\n      model: 6080\n      cards:\n        - position: 1\n"
-                  "          model: 0x4C5E\n          groups: [current, current, resistance, "
-                  "current]\n"
-        << 8 << "unknown group kind \"resistance\"";
+    QTest::newRow("group kind unknown") << groups + "[current, current, resistance, current]\n"
+                                        << 8 << "unknown group kind \"resistance\"";
     QTest::newRow("group kind unknown in a mapping")
-        << head + "    carrier:\n      model: 6080\n      cards:\n        - position: 1\n"
-                  "          model: 0x4C5E\n          groups: [current, current, {power: [0, 1]}, "
-                  "current]\n"
+        << groups + "[current, current, {power: [0, 1]}, current]\n"
         << 8 << "unknown group kind \"power\"";
     QTest::newRow("voltage limits decreasing")
-        << head + "    carrier:\n      model: 6080\n      cards:\n        - position: 1\n"
-                  "          model: 0x4C5E\n          groups: [current, current, current, "
-                  "{voltage: [5, -5]}]\n"
+        << groups + "[current, current, current, {voltage: [5, -5]}]\n"
         << 8 << "voltage limits must increase";
     QTest::newRow("voltage limits equal")
-        << head + "    carrier:\n      model: 6080\n      cards:\n        - position: 1\n"
-                  "          model: 0x4C5E\n          groups: [current, current, current, "
-                  "{voltage: [1, 1]}]\n"
+        << groups + "[current, current, current, {voltage: [1, 1]}]\n"
         << 8 << "voltage limits must increase";
-    QTest::newRow("three groups")
-        << head + "    carrier:\n      model: 6080\n      cards:\n        - position: 1\n"
-                  "          model: 0x4C5E\n          groups: [current, current, current]\n"
-        << 8 << "groups must list 4 groups, not 3";
+    QTest::newRow("three groups") << groups + "[current, current, current]\n"
+                                  << 8 << "groups must list 4 groups, not 3";
     QTest::newRow("unknown operation")
         << card + "          fail:\n            qm7240_writeChanel: -1\n"
         << 9 << "unknown key \"qm7240_writeChanel\" in fail";
@@ -247,9 +236,8 @@ void TestSimFile::mistakes_data()
                                         << 2 << "a resource needs a descriptor";
     QTest::newRow("descriptor of no interface") << "resources:\n  - descriptor: \"FOO::1\"\n"
                                                 << 2 << "does not begin with a VISA interface";
-    QTest::newRow("card without model")
-        << head + "    carrier:\n      model: 6080\n      cards:\n        - position: 1\n"
-        << 6 << "a card needs a model";
+    QTest::newRow("card without model") << cards + "        - position: 1\n"
+                                        << 6 << "a card needs a model";
     QTest::newRow("syntax: unclosed flow") << head + "    carrier: {model: 6080, cards: [\n"
                                            << 4 << "YAML syntax error";
     QTest::newRow("syntax: bad indentation")

@@ -54,6 +54,35 @@ QStringList findAll(ViSession rm, const char *expr, ViStatus &status, ViUInt32 &
     return found;
 }
 
+// A text attribute, or "status N" when the read fails.
+QString textAttr(ViSession vi, ViAttr attr)
+{
+    ViChar text[256];
+    const ViStatus status = viGetAttribute(vi, attr, text);
+    return status == VI_SUCCESS ? QString::fromLatin1(text)
+                                : QStringLiteral("status %1").arg(status);
+}
+
+// A 16-bit attribute; -1 when it is not supported and the result was left alone.
+int shortAttr(ViSession vi, ViAttr attr)
+{
+    ViInt16 value = -7;
+    const ViStatus status = viGetAttribute(vi, attr, &value);
+    if (status == VI_SUCCESS)
+        return value;
+    return status == VI_ERROR_NSUP_ATTR && value == -7 ? -1 : -1000;
+}
+
+const QString notSupported = QStringLiteral("status %1").arg(VI_ERROR_NSUP_ATTR);
+
+ViSession openRm()
+{
+    ViSession rm = 0;
+    if (viOpenDefaultRM(&rm) != VI_SUCCESS)
+        QTest::qFail("viOpenDefaultRM failed", __FILE__, __LINE__);
+    return rm;
+}
+
 } // namespace
 
 class TestVisa : public QObject
@@ -219,8 +248,7 @@ void TestVisa::search()
     QFETCH(QStringList, expected);
     QFETCH(int, status);
     SimFixture sim(wideSystem);
-    ViSession rm = 0;
-    QCOMPARE(viOpenDefaultRM(&rm), VI_SUCCESS);
+    const ViSession rm = openRm();
     ViStatus found = 0;
     ViUInt32 count = 0;
     const QStringList list = findAll(rm, expression.toLatin1().constData(), found, count);
@@ -237,8 +265,7 @@ void TestVisa::search()
 void TestVisa::findNextPastTheEnd()
 {
     SimFixture sim(wideSystem);
-    ViSession rm = 0;
-    QCOMPARE(viOpenDefaultRM(&rm), VI_SUCCESS);
+    const ViSession rm = openRm();
     ViFindList list = 0;
     ViUInt32 count = 0;
     ViChar desc[VI_FIND_BUFLEN];
@@ -258,8 +285,7 @@ void TestVisa::findNextPastTheEnd()
 void TestVisa::defaultSystemListsInOrder()
 {
     SimFixture sim;
-    ViSession rm = 0;
-    QCOMPARE(viOpenDefaultRM(&rm), VI_SUCCESS);
+    const ViSession rm = openRm();
     ViStatus status = 0;
     ViUInt32 count = 0;
     QCOMPARE(findAll(rm, "?*INSTR", status, count),
@@ -267,17 +293,11 @@ void TestVisa::defaultSystemListsInOrder()
     QCOMPARE(count, 3u);
     ViSession vi = 0;
     QCOMPARE(viOpen(rm, "VXI0::2::INSTR", VI_NO_LOCK, 0, &vi), VI_SUCCESS);
-    ViInt16 slot = 0;
-    ViInt16 la = 0;
-    QCOMPARE(viGetAttribute(vi, VI_ATTR_SLOT, &slot), VI_SUCCESS);
-    QCOMPARE(viGetAttribute(vi, VI_ATTR_VXI_LA, &la), VI_SUCCESS);
-    QCOMPARE(int(slot), 2);
-    QCOMPARE(int(la), 2);
+    QCOMPARE(shortAttr(vi, VI_ATTR_SLOT), 2);
+    QCOMPARE(shortAttr(vi, VI_ATTR_VXI_LA), 2);
     QCOMPARE(viOpen(rm, "TCPIP0::192.168.2.100::INSTR", VI_NO_LOCK, 0, &vi), VI_SUCCESS);
-    ViChar text[256];
-    QCOMPARE(viGetAttribute(vi, VI_ATTR_TCPIP_HOSTNAME, text), VI_SUCCESS);
-    QCOMPARE(QString(text), QString("lxi-carrier"));
-    QCOMPARE(viGetAttribute(vi, VI_ATTR_SLOT, &slot), VI_ERROR_NSUP_ATTR);
+    QCOMPARE(textAttr(vi, VI_ATTR_TCPIP_HOSTNAME), QString("lxi-carrier"));
+    QCOMPARE(shortAttr(vi, VI_ATTR_SLOT), -1);
     viClose(rm);
 }
 
@@ -308,15 +328,11 @@ void TestVisa::descriptorMatching()
     QFETCH(int, status);
     QFETCH(QString, resource);
     SimFixture sim(wideSystem);
-    ViSession rm = 0;
-    QCOMPARE(viOpenDefaultRM(&rm), VI_SUCCESS);
+    const ViSession rm = openRm();
     ViSession vi = 99;
     QCOMPARE(int(viOpen(rm, name.toLatin1().constData(), VI_NO_LOCK, 0, &vi)), status);
     if (status == VI_SUCCESS) {
-        QVERIFY(vi != 0);
-        ViChar text[256];
-        QCOMPARE(viGetAttribute(vi, VI_ATTR_RSRC_NAME, text), VI_SUCCESS);
-        QCOMPARE(QString(text), resource);
+        QCOMPARE(textAttr(vi, VI_ATTR_RSRC_NAME), resource);
         QCOMPARE(viClose(vi), VI_SUCCESS);
     } else {
         QCOMPARE(vi, 0u);
@@ -352,8 +368,7 @@ void TestVisa::attributesPerInterface()
     QFETCH(int, slot);
     QFETCH(int, la);
     SimFixture sim(wideSystem);
-    ViSession rm = 0;
-    QCOMPARE(viOpenDefaultRM(&rm), VI_SUCCESS);
+    const ViSession rm = openRm();
     ViSession vi = 0;
     QCOMPARE(viOpen(rm, descriptor.toLatin1().constData(), VI_NO_LOCK, 0, &vi), VI_SUCCESS);
     ViUInt16 intf = 0;
@@ -362,13 +377,9 @@ void TestVisa::attributesPerInterface()
     ViUInt16 number = 99;
     QCOMPARE(viGetAttribute(vi, VI_ATTR_INTF_NUM, &number), VI_SUCCESS);
     QCOMPARE(int(number), board);
-    ViInt16 value = -7;
-    QCOMPARE(viGetAttribute(vi, VI_ATTR_SLOT, &value), slot < 0 ? VI_ERROR_NSUP_ATTR : VI_SUCCESS);
-    QCOMPARE(int(value), slot < 0 ? -7 : slot);
-    value = -7;
-    QCOMPARE(viGetAttribute(vi, VI_ATTR_VXI_LA, &value), la < 0 ? VI_ERROR_NSUP_ATTR : VI_SUCCESS);
-    QCOMPARE(int(value), la < 0 ? -7 : la);
-    QCOMPARE(viGetAttribute(vi, 0x3FFF0001, &value), VI_ERROR_NSUP_ATTR);
+    QCOMPARE(shortAttr(vi, VI_ATTR_SLOT), slot);
+    QCOMPARE(shortAttr(vi, VI_ATTR_VXI_LA), la);
+    QCOMPARE(shortAttr(vi, 0x3FFF0001), -1);
     QCOMPARE(viGetAttribute(rm, VI_ATTR_INTF_TYPE, &intf), VI_ERROR_NSUP_ATTR);
     QCOMPARE(viClose(vi), VI_SUCCESS);
     QCOMPARE(viGetAttribute(vi, VI_ATTR_INTF_TYPE, &intf), VI_ERROR_INV_OBJECT);
@@ -378,23 +389,17 @@ void TestVisa::attributesPerInterface()
 void TestVisa::textAttributes()
 {
     SimFixture sim(wideSystem);
-    ViSession rm = 0;
-    QCOMPARE(viOpenDefaultRM(&rm), VI_SUCCESS);
+    const ViSession rm = openRm();
     ViSession vi = 0;
     QCOMPARE(viOpen(rm, "TCPIP0::192.168.2.100::INSTR", VI_NO_LOCK, 0, &vi), VI_SUCCESS);
-    ViChar text[256];
-    QCOMPARE(viGetAttribute(vi, VI_ATTR_TCPIP_ADDR, text), VI_SUCCESS);
-    QCOMPARE(QString(text), QString("192.168.2.100"));
-    QCOMPARE(viGetAttribute(vi, VI_ATTR_TCPIP_HOSTNAME, text), VI_SUCCESS);
-    QCOMPARE(QString(text), QString("lxi-carrier"));
-    QCOMPARE(viGetAttribute(vi, VI_ATTR_TCPIP_DEVICE_NAME, text), VI_SUCCESS);
-    QCOMPARE(QString(text), QString("inst0"));
+    QCOMPARE(textAttr(vi, VI_ATTR_TCPIP_ADDR), QString("192.168.2.100"));
+    QCOMPARE(textAttr(vi, VI_ATTR_TCPIP_HOSTNAME), QString("lxi-carrier"));
+    QCOMPARE(textAttr(vi, VI_ATTR_TCPIP_DEVICE_NAME), QString("inst0"));
     ViSession other = 0;
     QCOMPARE(viOpen(rm, "TCPIP1::10.0.0.7::inst0::INSTR", VI_NO_LOCK, 0, &other), VI_SUCCESS);
-    QCOMPARE(viGetAttribute(other, VI_ATTR_TCPIP_ADDR, text), VI_SUCCESS);
-    QCOMPARE(QString(text), QString("10.0.0.7"));
-    QCOMPARE(viGetAttribute(other, VI_ATTR_TCPIP_HOSTNAME, text), VI_ERROR_NSUP_ATTR);
-    QCOMPARE(viGetAttribute(other, VI_ATTR_TCPIP_DEVICE_NAME, text), VI_ERROR_NSUP_ATTR);
+    QCOMPARE(textAttr(other, VI_ATTR_TCPIP_ADDR), QString("10.0.0.7"));
+    QCOMPARE(textAttr(other, VI_ATTR_TCPIP_HOSTNAME), notSupported);
+    QCOMPARE(textAttr(other, VI_ATTR_TCPIP_DEVICE_NAME), notSupported);
     const QList<QJsonObject> reads = sim.calls("viGetAttribute");
     QCOMPARE(reads.size(), 6);
     QCOMPARE(reads[1].value("value").toString(), QString("lxi-carrier"));
@@ -405,8 +410,7 @@ void TestVisa::textAttributes()
 void TestVisa::openDelayAndStatus()
 {
     SimFixture sim(wideSystem);
-    ViSession rm = 0;
-    QCOMPARE(viOpenDefaultRM(&rm), VI_SUCCESS);
+    const ViSession rm = openRm();
     ViSession vi = 0;
     QCOMPARE(viOpen(rm, "TCPIP0::10.0.0.30::INSTR", VI_NO_LOCK, 0, &vi), VI_SUCCESS);
     QVERIFY(vi != 0);
@@ -434,10 +438,8 @@ void TestVisa::openDelayAndStatus()
 void TestVisa::closingTheResourceManagerClosesItsChildren()
 {
     SimFixture sim(wideSystem);
-    ViSession rm = 0;
-    ViSession rm2 = 0;
-    QCOMPARE(viOpenDefaultRM(&rm), VI_SUCCESS);
-    QCOMPARE(viOpenDefaultRM(&rm2), VI_SUCCESS);
+    const ViSession rm = openRm();
+    const ViSession rm2 = openRm();
     QVERIFY(rm != rm2);
     ViFindList list = 0;
     ViUInt32 count = 0;
@@ -474,8 +476,7 @@ void TestVisa::badArguments()
 {
     SimFixture sim(wideSystem);
     QCOMPARE(viOpenDefaultRM(nullptr), VI_ERROR_INV_PARAMETER);
-    ViSession rm = 0;
-    QCOMPARE(viOpenDefaultRM(&rm), VI_SUCCESS);
+    const ViSession rm = openRm();
     ViChar desc[VI_FIND_BUFLEN];
     ViFindList list = 0;
     ViUInt32 count = 0;
