@@ -252,29 +252,9 @@ void TestOrdering::strictWeakOrder()
             less[i * n + j] = descriptorLessThan(items[i], items[j]);
     auto lt = [&](size_t i, size_t j) { return less[i * n + j] != 0; };
 
-    for (size_t i = 0; i < n; ++i)
-        QVERIFY2(!lt(i, i), qPrintable(items[i]));
-    for (size_t i = 0; i < n; ++i)
-        for (size_t j = i + 1; j < n; ++j)
-            QVERIFY2(!(lt(i, j) && lt(j, i)), qPrintable(items[i] + " / " + items[j]));
-
-    // Every triple of a subset, literally.
-    const size_t subset = 220;
-    for (size_t a = 0; a < subset; ++a)
-        for (size_t b = 0; b < subset; ++b)
-            for (size_t c = 0; c < subset; ++c) {
-                const QString triple = items[a] + " / " + items[b] + " / " + items[c];
-                if (lt(a, b) && lt(b, c))
-                    QVERIFY2(lt(a, c), qPrintable("not transitive: " + triple));
-                const bool abEqual = !lt(a, b) && !lt(b, a);
-                const bool bcEqual = !lt(b, c) && !lt(c, b);
-                if (abEqual && bcEqual)
-                    QVERIFY2(!lt(a, c) && !lt(c, a),
-                             qPrintable("incomparability not transitive: " + triple));
-            }
-
-    // All of them: a relation is a strict weak order exactly when x < y holds
-    // whenever fewer items lie below x than below y, and only then.
+    // A relation is a strict weak order exactly when x < y holds whenever
+    // fewer items lie below x than below y, and only then (this covers
+    // irreflexivity, asymmetry and both transitivities).
     std::vector<int> below(n, 0);
     for (size_t i = 0; i < n; ++i)
         for (size_t j = 0; j < n; ++j)

@@ -14,8 +14,8 @@
 #include "modalanswerer.h"
 #include "qm6080fp_fcsearch.h"
 #include "qm6080fp_fcselect.h"
-#include "testcard.h"
 #include "simfixture.h"
+#include "testcard.h"
 
 namespace {
 
@@ -147,6 +147,24 @@ QString carrierResource(const QString &descriptor, const QString &extra, const Q
     if (positions > 0)
         text += QStringLiteral("      positions: %1\n").arg(positions);
     return text + QStringLiteral("      cards: %1\n").arg(cards);
+}
+
+const QString oneDac = QStringLiteral("[{position: 1, model: 0x7240}]");
+
+// A VXI carrier in `slot`.
+QString vxi(const QString &descriptor, int slot, const QString &cards = oneDac, int model = 6080,
+            int positions = 0)
+{
+    return carrierResource(descriptor, QStringLiteral("    slot: %1\n").arg(slot), cards, model,
+                           positions);
+}
+
+// An LXI carrier at `address`, under TCPIP0::address::INSTR unless `descriptor` is given.
+QString lxi(const QString &address, const QString &cards = oneDac,
+            const QString &descriptor = QString())
+{
+    return carrierResource(descriptor.isEmpty() ? "TCPIP0::" + address + "::INSTR" : descriptor,
+                           "    tcpip_address: \"" + address + "\"\n", cards, 1864);
 }
 
 } // namespace
@@ -347,11 +365,10 @@ void TestSearch::resourceManagerFails()
 
 void TestSearch::onlyVxiRunsOnTheGuiThread()
 {
-    SimFixture sim(
-        QStringLiteral("resources:\n") +
-        carrierResource("VXI0::2::INSTR", "    slot: 2\n", "[{position: 1, model: 0x4C5E}]") +
-        "  - descriptor: \"VXI0::5::INSTR\"\n    slot: 5\n" +
-        carrierResource("VXI1::3::INSTR", "    slot: 3\n", "[{position: 2, model: 0x7240}]"));
+    SimFixture sim(QStringLiteral("resources:\n") +
+                   vxi("VXI0::2::INSTR", 2, "[{position: 1, model: 0x4C5E}]") +
+                   "  - descriptor: \"VXI0::5::INSTR\"\n    slot: 5\n" +
+                   vxi("VXI1::3::INSTR", 3, "[{position: 2, model: 0x7240}]"));
     ProgressSpy spy(&sim);
     TestCard card;
     qm6080fp_fcSelect dialog(&card, false);
@@ -384,9 +401,7 @@ void TestSearch::onlyVxiRunsOnTheGuiThread()
 
 void TestSearch::networkProbesRunInParallel()
 {
-    QString yaml =
-        QStringLiteral("resources:\n") +
-        carrierResource("VXI0::4::INSTR", "    slot: 4\n", "[{position: 1, model: 0x7240}]");
+    QString yaml = QStringLiteral("resources:\n") + vxi("VXI0::4::INSTR", 4);
     for (int i = 1; i <= 4; ++i)
         yaml += carrierResource(QStringLiteral("TCPIP0::10.0.0.%1::INSTR").arg(i),
                                 QStringLiteral("    open_delay_ms: 300\n    tcpip_address: "
@@ -454,18 +469,18 @@ void TestSearch::tree_data()
     QTest::addColumn<int>("lastNumber");
 
     QTest::newRow("positions 1 and 3, 2 empty")
-        << carrierResource("VXI0::2::INSTR", "    slot: 2\n",
-                           "[{position: 1, model: 0x7240}, {position: 3, model: 0x7240}]", 6080, 4)
+        << vxi("VXI0::2::INSTR", 2, "[{position: 1, model: 0x7240}, {position: 3, model: 0x7240}]",
+               6080, 4)
         << QStringList({"VXI0 (enabled, expanded)", "  Slot 2 - 6080 MB (enabled, expanded)",
                         "    FC 1 | 7240 | 1 | VXI0::2::INSTR (selectable)",
                         "    FC 3 | 7240 | 3 | VXI0::2::INSTR (selectable)"})
         << 2 << "VXI0::2::INSTR" << 3;
 
     QTest::newRow("supported and unsupported cards")
-        << carrierResource("VXI0::2::INSTR", "    slot: 2\n",
-                           "[{position: 1, model: 0x7240}, {position: 2, model: 0x5E93}]") +
-               carrierResource("VXI0::6::INSTR", "    slot: 6\n",
-                               "[{position: 1, model: 0x1234}, {position: 2, model: 0x7241}]")
+        << vxi("VXI0::2::INSTR", 2,
+               "[{position: 1, model: 0x7240}, {position: 2, model: 0x5E93}]") +
+               vxi("VXI0::6::INSTR", 6,
+                   "[{position: 1, model: 0x1234}, {position: 2, model: 0x7241}]")
         << QStringList({"VXI0 (enabled, expanded)", "  Slot 2 - 6080 MB (enabled, expanded)",
                         "    FC 1 | 7240 | 1 | VXI0::2::INSTR (selectable)",
                         "    FC 2 | 7153 | 0 | VXI0::2::INSTR (disabled)",
@@ -475,18 +490,17 @@ void TestSearch::tree_data()
         << 1 << "VXI0::2::INSTR" << 1;
 
     QTest::newRow("raw 0x4C5E shown as 7240, 0x4D2A as 7653")
-        << carrierResource("VXI0::9::INSTR", "    slot: 9\n",
-                           "[{position: 1, model: 0x4D2A}, {position: 2, model: 0x4C5E}]")
+        << vxi("VXI0::9::INSTR", 9, "[{position: 1, model: 0x4D2A}, {position: 2, model: 0x4C5E}]")
         << QStringList({"VXI0 (enabled, expanded)", "  Slot 9 - 6080 MB (enabled, expanded)",
                         "    FC 1 | 7653 | 0 | VXI0::9::INSTR (disabled)",
                         "    FC 2 | 7240 | 2 | VXI0::9::INSTR (selectable)"})
         << 1 << "VXI0::9::INSTR" << 2;
 
     QTest::newRow("option codes of 8164 and 8152")
-        << carrierResource("VXI0::3::INSTR", "    slot: 3\n",
-                           "[{position: 1, model: 0x8164, option: \"AB\"}, "
-                           "{position: 2, model: 0x8152, option: \"\\x07B\"}, "
-                           "{position: 3, model: 0x8153, option: \"CD\"}]")
+        << vxi("VXI0::3::INSTR", 3,
+               "[{position: 1, model: 0x8164, option: \"AB\"}, "
+               "{position: 2, model: 0x8152, option: \"\\x07B\"}, "
+               "{position: 3, model: 0x8153, option: \"CD\"}]")
         << QStringList({"VXI0 (enabled, expanded)", "  Slot 3 - 6080 MB (enabled, collapsed)",
                         "    FC 1 | 8164-AB | 0 | VXI0::3::INSTR (disabled)",
                         "    FC 2 | 8152-?B | 0 | VXI0::3::INSTR (disabled)",
@@ -494,14 +508,8 @@ void TestSearch::tree_data()
         << 0 << "" << 0;
 
     QTest::newRow("network box under two descriptors, the first one kept")
-        << carrierResource("TCPIP0::lxi-box::INSTR", "    tcpip_address: \"192.168.2.100\"\n",
-                           "[{position: 1, model: 0x7240}]", 1864) +
-               carrierResource("TCPIP0::192.168.2.100::INSTR",
-                               "    tcpip_address: \"192.168.2.100\"\n",
-                               "[{position: 1, model: 0x7240}]", 1864) +
-               carrierResource("TCPIP0::192.168.2.101::INSTR",
-                               "    tcpip_address: \"192.168.2.101\"\n",
-                               "[{position: 2, model: 0x7240}]", 1864)
+        << lxi("192.168.2.100", "[{position: 1, model: 0x7240}]", "TCPIP0::lxi-box::INSTR") +
+               lxi("192.168.2.100") + lxi("192.168.2.101", "[{position: 2, model: 0x7240}]")
         << QStringList({"TCPIP0 (enabled, expanded)",
                         "  192.168.2.100 - 4231 LXI (enabled, expanded)",
                         "    FC 1 | 7240 | 1 | TCPIP0::lxi-box::INSTR (selectable)",
@@ -510,15 +518,8 @@ void TestSearch::tree_data()
         << 2 << "TCPIP0::192.168.2.101::INSTR" << 2;
 
     QTest::newRow("sorted by interface, board and address")
-        << carrierResource("VXI10::1::INSTR", "    slot: 1\n", "[{position: 1, model: 0x7240}]") +
-               carrierResource("TCPIP0::192.168.1.100::INSTR",
-                               "    tcpip_address: \"192.168.1.100\"\n",
-                               "[{position: 1, model: 0x7240}]", 1864) +
-               carrierResource("VXI2::1::INSTR", "    slot: 7\n",
-                               "[{position: 1, model: 0x7240}]") +
-               carrierResource("TCPIP0::192.168.1.20::INSTR",
-                               "    tcpip_address: \"192.168.1.20\"\n",
-                               "[{position: 1, model: 0x7240}]", 1864)
+        << vxi("VXI10::1::INSTR", 1) + lxi("192.168.1.100") + vxi("VXI2::1::INSTR", 7) +
+               lxi("192.168.1.20")
         << QStringList({"TCPIP0 (enabled, expanded)",
                         "  192.168.1.20 - 4231 LXI (enabled, expanded)",
                         "    FC 1 | 7240 | 1 | TCPIP0::192.168.1.20::INSTR (selectable)",
@@ -555,10 +556,7 @@ void TestSearch::tree_data()
         << 3 << "VXI0::8::INSTR" << 1;
 
     QTest::newRow("GPIB-VXI and GPIB boards share the rank, not the item")
-        << carrierResource("GPIB0::1::INSTR", "    slot: 1\n", "[{position: 1, model: 0x7240}]") +
-               carrierResource("GPIB-VXI0::8::INSTR", "    slot: 8\n",
-                               "[{position: 1, model: 0x7240}]") +
-               carrierResource("GPIB0::2::INSTR", "    slot: 2\n", "[{position: 1, model: 0x7240}]")
+        << vxi("GPIB0::1::INSTR", 1) + vxi("GPIB-VXI0::8::INSTR", 8) + vxi("GPIB0::2::INSTR", 2)
         << QStringList({"GPIB0 (enabled, expanded)", "  Slot 1 - 6080 MB (enabled, expanded)",
                         "    FC 1 | 7240 | 1 | GPIB0::1::INSTR (selectable)",
                         "  Slot 2 - 6080 MB (enabled, expanded)",
@@ -568,8 +566,7 @@ void TestSearch::tree_data()
         << 3 << "GPIB0::2::INSTR" << 1;
 
     QTest::newRow("exactly one card")
-        << carrierResource("TCPIP0::192.168.2.100::INSTR", "    tcpip_address: \"192.168.2.100\"\n",
-                           "[{position: 1, model: 0x5E31}, {position: 4, model: 0x4C5E}]", 1864)
+        << lxi("192.168.2.100", "[{position: 1, model: 0x5E31}, {position: 4, model: 0x4C5E}]")
         << QStringList({"TCPIP0 (enabled, expanded)",
                         "  192.168.2.100 - 4231 LXI (enabled, expanded)",
                         "    FC 1 | 7152 | 0 | TCPIP0::192.168.2.100::INSTR (disabled)",
@@ -600,9 +597,9 @@ void TestSearch::tree()
 void TestSearch::optionWordReadFromTheCard()
 {
     SimFixture sim(QStringLiteral("resources:\n") +
-                   carrierResource("VXI0::3::INSTR", "    slot: 3\n",
-                                   "[{position: 1, model: 0x7240}, "
-                                   "{position: 3, model: 0x8164, option: \"AB\"}]"));
+                   vxi("VXI0::3::INSTR", 3,
+                       "[{position: 1, model: 0x7240}, "
+                       "{position: 3, model: 0x8164, option: \"AB\"}]"));
     TestCard card;
     qm6080fp_fcSelect dialog(&card, false);
     QCOMPARE(dialog.findFunctionCards(), 1);
@@ -631,8 +628,7 @@ void TestSearch::moreThan256Cards()
     cards += QLatin1Char(']');
     QString yaml = QStringLiteral("resources:\n");
     for (int slot = 1; slot <= 5; ++slot)
-        yaml += carrierResource(QStringLiteral("VXI0::%1::INSTR").arg(slot),
-                                QStringLiteral("    slot: %1\n").arg(slot), cards);
+        yaml += vxi(QStringLiteral("VXI0::%1::INSTR").arg(slot), slot, cards);
     SimFixture sim(yaml);
     TestCard card;
     qm6080fp_fcSelect dialog(&card, false);
@@ -687,11 +683,9 @@ void TestSearch::closingTheProgressWindowStillWaits()
 
 void TestSearch::repeatedSearchStartsAfresh()
 {
-    SimFixture sim(
-        QStringLiteral("resources:\n") +
-        carrierResource("VXI0::2::INSTR", "    slot: 2\n", "[{position: 1, model: 0x7240}]") +
-        carrierResource("TCPIP0::10.0.0.1::INSTR", "    tcpip_address: \"10.0.0.1\"\n",
-                        "[{position: 1, model: 0x7240}]"));
+    SimFixture sim(QStringLiteral("resources:\n") + vxi("VXI0::2::INSTR", 2) +
+                   carrierResource("TCPIP0::10.0.0.1::INSTR", "    tcpip_address: \"10.0.0.1\"\n",
+                                   "[{position: 1, model: 0x7240}]"));
     TestCard card;
     qm6080fp_fcSelect dialog(&card, false);
     QCOMPARE(dialog.findFunctionCards(), 2);
