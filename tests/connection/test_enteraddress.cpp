@@ -49,15 +49,33 @@ void writeFile(const QString &path, const QByteArray &content)
     file.write(content);
 }
 
+// Saves the dialog and answers the returned lists as "D1,D2 / N1,N2"; the
+// lists start out stale, so a result that is appended to them shows.
+QString saveText(qm6080fp_fcEnterAddress &dialog)
+{
+    QStringList descriptors{"stale"};
+    QList<int> numbers{42};
+    dialog.saveDescriptors(descriptors, numbers);
+    QStringList numberTexts;
+    for (int number : numbers)
+        numberTexts << QString::number(number);
+    return descriptors.join(',') + " / " + numberTexts.join(',');
+}
+
+// Entry 1 filled in with `descriptor` and card number `number`.
+void fillFirst(qm6080fp_fcEnterAddress &dialog, const QString &descriptor, int number)
+{
+    dialog.fcEntries[0]->descriptorComboBox->setEditText(descriptor);
+    if (number >= 0)
+        dialog.fcEntries[0]->fcNumberComboBox->setCurrentIndex(number);
+}
+
 // One OK in the dialog: the text typed into entry 1, then saved.
 void okWith(qm6080fp_fcEnterAddress &dialog, const QString &descriptor, int number = 1)
 {
     dialog.loadDescriptors();
-    dialog.fcEntries[0]->descriptorComboBox->setEditText(descriptor);
-    dialog.fcEntries[0]->fcNumberComboBox->setCurrentIndex(number);
-    QStringList descriptors;
-    QList<int> numbers;
-    dialog.saveDescriptors(descriptors, numbers);
+    fillFirst(dialog, descriptor, number);
+    saveText(dialog);
 }
 
 } // namespace
@@ -332,11 +350,7 @@ void TestEnterAddress::savedLists()
     }
     dialog.countComboBox->setCurrentIndex(1);
 
-    QStringList descriptors{"stale"};
-    QList<int> numbers{42};
-    dialog.saveDescriptors(descriptors, numbers);
-    QCOMPARE(descriptors, QStringList({"VXI0::3::INSTR", "VXI0::4::INSTR"}));
-    QCOMPARE(numbers, QList<int>({1, 2}));
+    QCOMPARE(saveText(dialog), QString("VXI0::3::INSTR,VXI0::4::INSTR / 1,2"));
 
     // The third entry is beyond the count: stored, not returned.
     QCOMPARE(storedHistory(iniFile(), "8152", 3).first(), QString("VXI0::5::INSTR"));
@@ -463,13 +477,8 @@ void TestEnterAddress::damagedFile()
     QCOMPARE(dialog.fcEntries[0]->fcNumberComboBox->currentIndex(), 0);
     QCOMPARE(dialog.countComboBox->currentIndex(), 0);
 
-    dialog.fcEntries[0]->descriptorComboBox->setEditText("VXI0::3::INSTR");
-    dialog.fcEntries[0]->fcNumberComboBox->setCurrentIndex(2);
-    QStringList descriptors;
-    QList<int> numbers;
-    dialog.saveDescriptors(descriptors, numbers);
-    QCOMPARE(descriptors, QStringList({"VXI0::3::INSTR"}));
-    QCOMPARE(numbers, QList<int>({2}));
+    fillFirst(dialog, "VXI0::3::INSTR", 2);
+    QCOMPARE(saveText(dialog), QString("VXI0::3::INSTR / 2"));
 
     // Rewritten: the group holds exactly its own keys, and the other
     // model's group is still there.
@@ -495,13 +504,8 @@ void TestEnterAddress::folderInPlaceOfFile()
     dialog.loadDescriptors();
     QCOMPARE(items(dialog.fcEntries[0]->descriptorComboBox), QStringList({defaultDescriptor}));
 
-    dialog.fcEntries[0]->descriptorComboBox->setEditText("VXI0::3::INSTR");
-    dialog.fcEntries[0]->fcNumberComboBox->setCurrentIndex(1);
-    QStringList descriptors;
-    QList<int> numbers;
-    dialog.saveDescriptors(descriptors, numbers);
-    QCOMPARE(descriptors, QStringList({"VXI0::3::INSTR"}));
-    QCOMPARE(numbers, QList<int>({1}));
+    fillFirst(dialog, "VXI0::3::INSTR", 1);
+    QCOMPARE(saveText(dialog), QString("VXI0::3::INSTR / 1"));
     QVERIFY(QFileInfo(iniFile()).isDir());
 }
 
@@ -518,12 +522,8 @@ void TestEnterAddress::readOnlyFile()
     QCOMPARE(dialog.fcEntries[0]->descriptorComboBox->currentText(), QString("VXI0::6::INSTR"));
     QCOMPARE(dialog.fcEntries[0]->fcNumberComboBox->currentIndex(), 6);
 
-    dialog.fcEntries[0]->descriptorComboBox->setEditText("VXI0::3::INSTR");
-    QStringList descriptors;
-    QList<int> numbers;
-    dialog.saveDescriptors(descriptors, numbers);
-    QCOMPARE(descriptors, QStringList({"VXI0::3::INSTR"}));
-    QCOMPARE(numbers, QList<int>({6}));
+    fillFirst(dialog, "VXI0::3::INSTR", -1);
+    QCOMPARE(saveText(dialog), QString("VXI0::3::INSTR / 6"));
 
     const bool writable = QFileInfo(iniFile()).isWritable();
     QFile::setPermissions(QFileInfo(iniFile()).absolutePath(),

@@ -117,6 +117,49 @@ std::function<void(QWidget *)> escapeThenClick(const QString &button, std::share
     };
 }
 
+// Notes the text of the box's default button in `defaultText`, then runs `then`.
+std::function<void(QWidget *)> noteDefault(std::shared_ptr<QString> defaultText,
+                                           std::function<void(QWidget *)> then)
+{
+    return [=](QWidget *window) {
+        if (auto *box = qobject_cast<QMessageBox *>(window))
+            *defaultText = box->defaultButton() ? box->defaultButton()->text() : QString();
+        then(window);
+    };
+}
+
+// The one qm7240_init of the journal as "rsrc fc=N id_query=N reset=N status=N".
+QString onlyInit(const SimFixture &sim)
+{
+    const QList<QJsonObject> inits = sim.calls("qm7240_init");
+    if (inits.size() != 1)
+        return QStringLiteral("%1 inits").arg(inits.size());
+    const QJsonObject &i = inits[0];
+    return QStringLiteral("%1 fc=%2 id_query=%3 reset=%4 status=%5")
+        .arg(i["rsrc"].toString())
+        .arg(i["fc"].toInt())
+        .arg(i["id_query"].toInt())
+        .arg(i["reset"].toInt())
+        .arg(i["status"].toInt());
+}
+
+// The driver's own description of `status`, as the journal shows it.
+QString driverText(const SimFixture &sim, int status)
+{
+    for (const QJsonObject &line : sim.calls("qm7240_error_message"))
+        if (line["code"].toInt() == status && line["status"].toInt() == 0)
+            return line["message"].toString();
+    return QString();
+}
+
+void giveUpRows()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("Cancel") << "Cancel";
+    QTest::newRow("Escape") << "<escape>";
+    QTest::newRow("close control") << "<close>";
+}
+
 } // namespace
 
 class TestWorkflow : public QObject
@@ -166,10 +209,7 @@ void TestWorkflow::cleanup()
 
 void TestWorkflow::firstQuestionGivesUp_data()
 {
-    QTest::addColumn<QString>("answer");
-    QTest::newRow("Cancel") << "Cancel";
-    QTest::newRow("Escape") << "<escape>";
-    QTest::newRow("close control") << "<close>";
+    giveUpRows();
 }
 
 void TestWorkflow::firstQuestionGivesUp()
@@ -180,12 +220,8 @@ void TestWorkflow::firstQuestionGivesUp()
     qm6080fp_fcSelect select(&card, false);
 
     auto defaultText = std::make_shared<QString>();
-    auto first = ModalAnswerer::instance().expect([=](QWidget *window) {
-        if (auto *box = qobject_cast<QMessageBox *>(window))
-            if (box->defaultButton())
-                *defaultText = box->defaultButton()->text();
-        ModalAnswerer::clickButton(window, answer);
-    });
+    auto first = ModalAnswerer::instance().expect(noteDefault(
+        defaultText, [=](QWidget *window) { ModalAnswerer::clickButton(window, answer); }));
     QVERIFY(!select.connectCard());
 
     QVERIFY(first->seen);
@@ -244,12 +280,8 @@ void TestWorkflow::noneFound()
     auto stayed = std::make_shared<bool>(false);
     auto defaultText = std::make_shared<QString>();
     auto first = ModalAnswerer::instance().click("Auto Find");
-    auto none = ModalAnswerer::instance().expect([=](QWidget *window) {
-        if (auto *box = qobject_cast<QMessageBox *>(window))
-            if (box->defaultButton())
-                *defaultText = box->defaultButton()->text();
-        escapeThenClick(answers.first(), stayed)(window);
-    });
+    auto none = ModalAnswerer::instance().expect(
+        noteDefault(defaultText, escapeThenClick(answers.first(), stayed)));
     std::shared_ptr<ModalRecord> again;
     if (answers.size() > 1)
         again = ModalAnswerer::instance().click(answers.at(1));
@@ -289,15 +321,9 @@ void TestWorkflow::oneCardOpensAtOnce()
     QCOMPARE(select.descriptors, QString("VXI0::4::INSTR"));
     QCOMPARE(int(select.fcNumbers[0]), 2);
 
-    const QList<QJsonObject> inits = sim.calls("qm7240_init");
-    QCOMPARE(inits.size(), 1);
-    QCOMPARE(inits[0]["rsrc"].toString(), QString("VXI0::4::INSTR"));
-    QCOMPARE(inits[0]["fc"].toInt(), 2);
-    QCOMPARE(inits[0]["id_query"].toInt(), 1);
-    QCOMPARE(inits[0]["reset"].toInt(), 1);
-    QCOMPARE(inits[0]["status"].toInt(), 0);
+    QCOMPARE(onlyInit(sim), QString("VXI0::4::INSTR fc=2 id_query=1 reset=1 status=0"));
     QVERIFY(select.session != 0);
-    QCOMPARE(qint64(select.session), qint64(inits[0]["session"].toDouble()));
+    QCOMPARE(qint64(select.session), qint64(sim.calls("qm7240_init")[0]["session"].toDouble()));
     QVERIFY(!sim.callNames().contains("qm7240_close"));
     card.closeSession(select.session);
 }
@@ -343,20 +369,13 @@ void TestWorkflow::severalCardsChosen()
     QCOMPARE(select.descriptors, QString("VXI0::4::INSTR"));
     QCOMPARE(int(select.fcNumbers[0]), 3);
 
-    const QList<QJsonObject> inits = sim.calls("qm7240_init");
-    QCOMPARE(inits.size(), 1);
-    QCOMPARE(inits[0]["rsrc"].toString(), QString("VXI0::4::INSTR"));
-    QCOMPARE(inits[0]["fc"].toInt(), 3);
-    QCOMPARE(inits[0]["status"].toInt(), 0);
+    QCOMPARE(onlyInit(sim), QString("VXI0::4::INSTR fc=3 id_query=1 reset=1 status=0"));
     card.closeSession(select.session);
 }
 
 void TestWorkflow::addressRejected_data()
 {
-    QTest::addColumn<QString>("answer");
-    QTest::newRow("Cancel") << "Cancel";
-    QTest::newRow("Escape") << "<escape>";
-    QTest::newRow("close control") << "<close>";
+    giveUpRows();
 }
 
 void TestWorkflow::addressRejected()
@@ -442,11 +461,7 @@ void TestWorkflow::addressWarnings()
     QCOMPARE(select.selectedCount, int(valid.size()));
     for (int i = 0; i < validNumbers.size(); ++i)
         QCOMPARE(int(select.fcNumbers[i]), validNumbers.at(i));
-    const QList<QJsonObject> inits = sim.calls("qm7240_init");
-    QCOMPARE(inits.size(), 1);
-    QCOMPARE(inits[0]["rsrc"].toString(), valid.join(","));
-    QCOMPARE(inits[0]["fc"].toInt(), 2);
-    QCOMPARE(inits[0]["status"].toInt(), 0);
+    QCOMPARE(onlyInit(sim), valid.join(",") + " fc=2 id_query=1 reset=1 status=0");
     card.closeSession(select.session);
 }
 
@@ -496,11 +511,8 @@ void TestWorkflow::openFailed()
     auto defaultText = std::make_shared<QString>();
     ModalAnswerer::instance().click("Enter Address");
     ModalAnswerer::instance().expect(fillAddress(descriptors, numbers, "OK"));
-    auto failed = ModalAnswerer::instance().expect([=](QWidget *window) {
-        if (auto *box = qobject_cast<QMessageBox *>(window))
-            *defaultText = box->defaultButton() ? box->defaultButton()->text() : QString();
-        escapeThenClick("Try Again", stayed)(window);
-    });
+    auto failed = ModalAnswerer::instance().expect(
+        noteDefault(defaultText, escapeThenClick("Try Again", stayed)));
     auto back = ModalAnswerer::instance().click("Cancel");
     QVERIFY(!select.connectCard());
 
@@ -510,9 +522,7 @@ void TestWorkflow::openFailed()
     const int status = inits[0]["status"].toInt();
     QVERIFY(status < 0);
     if (error.isEmpty()) {
-        for (const QJsonObject &line : sim.calls("qm7240_error_message"))
-            if (line["code"].toInt() == status && line["status"].toInt() == 0)
-                error = line["message"].toString();
+        error = driverText(sim, status);
         QVERIFY(!error.isEmpty());
     } else {
         QCOMPARE(sim.calls("qm6080_statusText").size(), 1);
@@ -565,10 +575,7 @@ void TestWorkflow::warningStatusOpen()
     }
     QCOMPARE(select.session, ViSession(0));
 
-    QString error;
-    for (const QJsonObject &line : sim.calls("qm7240_error_message"))
-        if (line["code"].toInt() == 1073676413 && line["status"].toInt() == 0)
-            error = line["message"].toString();
+    const QString error = driverText(sim, 1073676413);
     QVERIFY(!error.isEmpty());
     const QString message =
         QStringLiteral("Selected 7240 Function Card is unavailable.\nError: ") + error;
