@@ -373,6 +373,16 @@ def case_descriptor_spaces(binary):
     typed_case(binary, "TCPIP0::lab carrier 2::INSTR", expect_open=False)
 
 
+def case_descriptor_padded(binary):
+    # Blanks around a good descriptor: stored as typed, and the driver opens it.
+    typed_case(binary, "  TCPIP0::192.168.2.100::INSTR  ", expect_open=True)
+
+
+def case_descriptor_ini_syntax(binary):
+    # Everything the descriptors file itself gives a meaning to.
+    typed_case(binary, 'TCPIP0::a=b;c#d[e]"q"\\x\\\\::INSTR', expect_open=False)
+
+
 def case_descriptor_commas(binary):
     # The driver takes a comma-joined text as one descriptor per card, and
     # this entry names one card: it opens the first.
