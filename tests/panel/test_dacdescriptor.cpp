@@ -15,7 +15,6 @@ class TestDacDescriptor : public QObject
 
 private slots:
     void identity();
-    void supportedModels_data();
     void supportedModels();
     void errorMessage_data();
     void errorMessage();
@@ -66,28 +65,12 @@ void TestDacDescriptor::identity()
     QCOMPARE(fc.m_fcNumbers[0], ViUInt16(0));
 }
 
-void TestDacDescriptor::supportedModels_data()
-{
-    QTest::addColumn<int>("code");
-    QTest::addColumn<bool>("supported");
-    QTest::newRow("catalogue code 0x7240") << 0x7240 << true;
-    QTest::newRow("raw code 0x4C5E") << 0x4C5E << true;
-    QTest::newRow("1") << 1 << false;
-    QTest::newRow("0") << 0 << false;
-    QTest::newRow("0x7241") << 0x7241 << false;
-    QTest::newRow("0x4C5F") << 0x4C5F << false;
-    QTest::newRow("0x8152") << 0x8152 << false;
-    QTest::newRow("0xFFFF") << 0xFFFF << false;
-}
-
 void TestDacDescriptor::supportedModels()
 {
-    QFETCH(int, code);
-    QFETCH(bool, supported);
+    // The catalogue code and the raw code, and no other 16-bit code at all.
     qm7240_fc fc;
-    QCOMPARE(fc.isSupportedModel(ViUInt16(code)), supported);
-
-    // And no other 16-bit code at all.
+    QVERIFY(fc.isSupportedModel(0x7240));
+    QVERIFY(fc.isSupportedModel(0x4C5E));
     int count = 0;
     for (int other = 0; other <= 0xFFFF; ++other)
         count += fc.isSupportedModel(ViUInt16(other)) ? 1 : 0;

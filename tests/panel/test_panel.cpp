@@ -31,7 +31,6 @@ private slots:
     void initTestCase();
     void cleanup();
 
-    void metaObject();
     void startupRealMode();
     void voltageDecimals_data();
     void voltageDecimals();
@@ -54,7 +53,6 @@ private slots:
     void exitFromErrorBoxChild();
     void demoMode();
     void badSlotArguments();
-    void lampsRepaintOnlyOnChange();
 };
 
 namespace {
@@ -81,6 +79,12 @@ QString systemYaml(const QString &groups = QLatin1String(defaultGroups),
           groups: %1
 %2)")
         .arg(groups, cardExtra);
+}
+
+// The default card with extra lines (failures, open circuits) in its entry.
+QString cardWith(const QString &cardExtra)
+{
+    return systemYaml(QLatin1String(defaultGroups), cardExtra);
 }
 
 QString openCircuit(const QString &channels)
@@ -196,6 +200,13 @@ QStringList normalStartup()
     return calls;
 }
 
+// A widget's What's This text, which is its tool tip too.
+void checkHelp(const QWidget *widget, const QString &text)
+{
+    QCOMPARE(widget->whatsThis(), text);
+    QCOMPARE(widget->toolTip(), text);
+}
+
 std::unique_ptr<PanelProbe> openPanel(qm7240_fc &fc)
 {
     ModalAnswerer::instance().click(QStringLiteral("Auto Find"));
@@ -258,25 +269,6 @@ void TestPanel::cleanup()
     QCOMPARE(pending, 0);
 }
 
-void TestPanel::metaObject()
-{
-    const QMetaObject &mo = qm7240fp_App::staticMetaObject;
-    QCOMPARE(mo.className(), "qm7240fp_App");
-    QCOMPARE(mo.superClass(), &qm6080fp_AppFC::staticMetaObject);
-    const QList<QByteArray> expected{
-        "setRange_slot(int)", "setRange1_slot()",          "setRange2_slot()", "setRange3_slot()",
-        "setRange4_slot()",   "setValue_slot(int,double)", "timeEvent_slot()"};
-    QList<QByteArray> declared;
-    for (int i = mo.methodOffset(); i < mo.methodCount(); ++i) {
-        const QMetaMethod method = mo.method(i);
-        QCOMPARE(method.methodType(), QMetaMethod::Slot);
-        QCOMPARE(method.access(), QMetaMethod::Public);
-        QCOMPARE(method.returnType(), int(QMetaType::Void));
-        declared << method.methodSignature();
-    }
-    QCOMPARE(declared, expected);
-}
-
 void TestPanel::startupRealMode()
 {
     SimFixture sim(systemYaml());
@@ -289,10 +281,6 @@ void TestPanel::startupRealMode()
     // Before any user action: one range selection per current group, zeros to its channels.
     QCOMPARE(panelCalls(sim, vi, true), normalStartup());
 
-    const QStringList titles{"Group 1 - Current Output", "Group 2 - Current Output",
-                             "Group 3 - Voltage Output", "Group 4 - Voltage Output"};
-    const QStringList rangeTexts{
-        "Current Range:", "Current Range:", "Voltage Range:", "Voltage Range:"};
     const int types[4] = {0, 0, 1, 1};
     const double lo[4] = {0.0, 0.0, -10.0, 0.0};
     const double hi[4] = {24.0, 24.0, 10.0, 1.0};
@@ -300,14 +288,15 @@ void TestPanel::startupRealMode()
     const double steps[4] = {0.036621652552071414, 0.036621652552071414, 0.030518043793392843,
                              0.0015259021896696422};
     for (int g = 0; g < 4; ++g) {
-        QCOMPARE(panel->groupBox[g]->title(), titles[g]);
-        QCOMPARE(panel->rangeLabel[g]->text(), rangeTexts[g]);
+        const bool current = types[g] == 0;
+        const QString kind = current ? QStringLiteral("Current") : QStringLiteral("Voltage");
+        QCOMPARE(panel->groupBox[g]->title(),
+                 QStringLiteral("Group %1 - %2 Output").arg(g + 1).arg(kind));
+        QCOMPARE(panel->rangeLabel[g]->text(), kind + " Range:");
         QCOMPARE(panel->m_grpType[g], types[g]);
         QCOMPARE(panel->m_loLimit[g], lo[g]);
         QCOMPARE(panel->m_hiLimit[g], hi[g]);
-        QCOMPARE(panel->groupBox[g]->whatsThis(),
-                 QStringLiteral("Group of channels number %1.").arg(g + 1));
-        QCOMPARE(panel->groupBox[g]->toolTip(), panel->groupBox[g]->whatsThis());
+        checkHelp(panel->groupBox[g], QStringLiteral("Group of channels number %1.").arg(g + 1));
         QCOMPARE(panel->groupBox[g]->sizePolicy().horizontalPolicy(),
                  QSizePolicy::MinimumExpanding);
         QCOMPARE(panel->groupBox[g]->sizePolicy().verticalPolicy(), QSizePolicy::MinimumExpanding);
@@ -315,24 +304,19 @@ void TestPanel::startupRealMode()
         const QString rangeHelp =
             QStringLiteral("Range of output value selection for all channels in group %1.")
                 .arg(g + 1);
-        const bool current = types[g] == 0;
+        QCOMPARE(!panel->rangeComboBox[g], !current);
+        QCOMPARE(!panel->rangeLineEdit[g], current);
         if (current) {
-            QVERIFY(panel->rangeComboBox[g]);
-            QVERIFY(!panel->rangeLineEdit[g]);
             QComboBox *combo = panel->rangeComboBox[g];
-            QCOMPARE(combo->count(), 3);
-            QCOMPARE(combo->itemText(0), QStringLiteral("0-24mA"));
-            QCOMPARE(combo->itemText(1), QStringLiteral("0-20mA"));
-            QCOMPARE(combo->itemText(2), QStringLiteral("4-20mA"));
+            QStringList items;
+            for (int i = 0; i < combo->count(); ++i)
+                items << combo->itemText(i);
+            QCOMPARE(items, (QStringList{"0-24mA", "0-20mA", "4-20mA"}));
             QCOMPARE(combo->currentIndex(), 0);
-            QCOMPARE(combo->whatsThis(), rangeHelp);
-            QCOMPARE(combo->toolTip(), rangeHelp);
+            checkHelp(combo, rangeHelp);
         } else {
-            QVERIFY(!panel->rangeComboBox[g]);
-            QVERIFY(panel->rangeLineEdit[g]);
             QVERIFY(panel->rangeLineEdit[g]->isReadOnly());
-            QCOMPARE(panel->rangeLineEdit[g]->whatsThis(), rangeHelp);
-            QCOMPARE(panel->rangeLineEdit[g]->toolTip(), rangeHelp);
+            checkHelp(panel->rangeLineEdit[g], rangeHelp);
         }
 
         for (int k = 0; k < 4; ++k) {
@@ -345,22 +329,18 @@ void TestPanel::startupRealMode()
             QCOMPARE(ctrl->decimals(), decimals[g]);
             QVERIFY(qAbs(ctrl->singleStep() - steps[g]) < 1e-12);
             QCOMPARE(ctrl->value(), 0.0);
-            QCOMPARE(ctrl->whatsThis(),
-                     QStringLiteral("Value to write to the DAC for channel %1.").arg(n));
-            QCOMPARE(ctrl->toolTip(), ctrl->whatsThis());
+            checkHelp(ctrl, QStringLiteral("Value to write to the DAC for channel %1.").arg(n));
             QCOMPARE(ctrl->window(), static_cast<QWidget *>(panel.get()));
             qm6080fp_led *led = panel->errorLed[g][k];
             QCOMPARE(led != nullptr, current);
             if (led) {
                 QCOMPARE(led->currentValue(), 0);
                 QCOMPARE(led->currentOnColor(), QColor(Qt::red));
-                const QString ledHelp =
-                    QStringLiteral("LED indicating an output error for the current output type "
+                checkHelp(led, QStringLiteral(
+                                   "LED indicating an output error for the current output type "
                                    "for channel %1.\nThe red color indicates an error caused by an "
                                    "open circuit or not appropriate load.")
-                        .arg(n);
-                QCOMPARE(led->whatsThis(), ledHelp);
-                QCOMPARE(led->toolTip(), ledHelp);
+                                   .arg(n));
             }
         }
     }
@@ -614,21 +594,36 @@ void TestPanel::arrowKeys()
 
 void TestPanel::openCircuitLamp()
 {
-    SimFixture sim(systemYaml(QLatin1String(defaultGroups), openCircuit(QStringLiteral("6"))));
+    SimFixture sim(cardWith(openCircuit(QStringLiteral("6"))));
     qm7240_fc fc;
     auto panel = openPanel(fc);
+    panel->show();
+    QVERIFY(QTest::qWaitForWindowExposed(panel.get()));
     qm6080fp_led *lamp6 = panel->errorLed[1][1];
+    const auto waitTicks = [&sim](int ticks) {
+        const int polled = polledChannels(sim).size();
+        QTRY_VERIFY_WITH_TIMEOUT(polledChannels(sim).size() >= polled + 16 * ticks, 5000);
+    };
 
     // A full tick with no current through channel 6 leaves every lamp dark.
-    QTRY_VERIFY_WITH_TIMEOUT(polledChannels(sim).size() >= 16, 5000);
+    waitTicks(1);
     QCOMPARE(lamp6->currentValue(), 0);
+    // From here, a lamp repaints only when its value changes.
+    QList<PaintCounter *> counters;
+    for (int g = 0; g < 2; ++g)
+        for (int k = 0; k < 4; ++k)
+            counters << new PaintCounter(panel->errorLed[g][k]);
+    waitTicks(3);
+    for (PaintCounter *counter : counters)
+        QCOMPARE(counter->count, 0);
 
     panel->dacCtrl[1][1]->setValue(5.0);
     QTRY_VERIFY_WITH_TIMEOUT(lamp6->currentValue() != 0, 5000);
-    for (int g = 0; g < 2; ++g)
-        for (int k = 0; k < 4; ++k)
-            if (panel->errorLed[g][k] != lamp6)
-                QCOMPARE(panel->errorLed[g][k]->currentValue(), 0);
+    waitTicks(3);
+    for (int i = 0; i < counters.size(); ++i) {
+        QCOMPARE(counters[i]->count, i == 5 ? 1 : 0);
+        QCOMPARE(panel->errorLed[i / 4][i % 4]->currentValue() != 0, i == 5);
+    }
 
     panel->dacCtrl[1][1]->setValue(0.0);
     QTRY_VERIFY_WITH_TIMEOUT(lamp6->currentValue() == 0, 5000);
@@ -658,10 +653,9 @@ void TestPanel::pollFailure()
     QFETCH(QString, button);
     QFETCH(int, icon);
 
-    SimFixture sim(systemYaml(QLatin1String(defaultGroups),
-                              openCircuit(QStringLiteral("2, 7")) +
-                                  failing(QStringLiteral("qm7240_getDACStatus"),
-                                          QStringLiteral("{status: %1, channel: 6}").arg(status))));
+    SimFixture sim(cardWith(openCircuit(QStringLiteral("2, 7")) +
+                            failing(QStringLiteral("qm7240_getDACStatus"),
+                                    QStringLiteral("{status: %1, channel: 6}").arg(status))));
     qm7240_fc fc;
     auto panel = openPanel(fc);
     // Before the first tick: channels 2 and 7 carry current into an open circuit.
@@ -692,10 +686,9 @@ void TestPanel::pollFailure()
 
 void TestPanel::pollRunsDuringWriteBox()
 {
-    SimFixture sim(systemYaml(
-        QLatin1String(defaultGroups),
-        failing(QStringLiteral("qm7240_writeChannel"),
-                QStringLiteral("{status: %1, channel: 3, after: 1}").arg(VI_ERROR_TMO))));
+    SimFixture sim(
+        cardWith(failing(QStringLiteral("qm7240_writeChannel"),
+                         QStringLiteral("{status: %1, channel: 3, after: 1}").arg(VI_ERROR_TMO))));
     qm7240_fc fc;
     auto panel = openPanel(fc);
     QCOMPARE(panelCalls(sim, panel->vi()), normalStartup());
@@ -735,46 +728,27 @@ void TestPanel::startupFailures_data()
 
     const int tmo = VI_ERROR_TMO;
     const int warn = VI_WARN_NSUP_ID_QUERY;
-    QStringList calls = normalStartup();
-
-    calls[0] = failed(calls[0], tmo);
-    QTest::newRow("range read of group 1 fails")
-        << failing("qm7240_getOutputRange", QStringLiteral("{status: %1, group: 1}").arg(tmo))
-        << errorBoxText(getRangeCall, tmo) << "No" << calls << "7240-AA"
-        << "2.3.4.5"
-        << "00001a2b";
-
-    calls = normalStartup();
-    calls[7] = failed(calls[7], warn);
-    QTest::newRow("range selection of group 2 warns")
-        << failing("qm7240_setOutputRange", QStringLiteral("{status: %1, group: 2}").arg(warn))
-        << warningBoxText(warn) << "OK" << calls << "7240-AA"
-        << "2.3.4.5"
-        << "00001a2b";
-
-    calls = normalStartup();
-    calls[4] = failed(calls[4], tmo);
-    QTest::newRow("start-up write of channel 3 fails")
-        << failing("qm7240_writeChannel", QStringLiteral("{status: %1, channel: 3}").arg(tmo))
-        << errorBoxText(writeCall, tmo) << "No" << calls << "7240-AA"
-        << "2.3.4.5"
-        << "00001a2b";
-
+    // The start-up calls with call number `index` failing with `status`; an
+    // error is answered No, a warning OK.
+    const auto row = [](const char *name, const char *operation, const QString &rule, int index,
+                        int status, const QString &boxText, const char *model = "7240-AA",
+                        const char *revision = "2.3.4.5", const char *serial = "00001a2b") {
+        QStringList calls = normalStartup();
+        calls[index] = failed(calls[index], status);
+        QTest::newRow(name) << failing(QLatin1String(operation), rule) << boxText
+                            << (status < 0 ? "No" : "OK") << calls << model << revision << serial;
+    };
+    row("range read of group 1 fails", "qm7240_getOutputRange",
+        QStringLiteral("{status: %1, group: 1}").arg(tmo), 0, tmo, errorBoxText(getRangeCall, tmo));
+    row("range selection of group 2 warns", "qm7240_setOutputRange",
+        QStringLiteral("{status: %1, group: 2}").arg(warn), 7, warn, warningBoxText(warn));
+    row("start-up write of channel 3 fails", "qm7240_writeChannel",
+        QStringLiteral("{status: %1, channel: 3}").arg(tmo), 4, tmo, errorBoxText(writeCall, tmo));
     // The page then shows what the zeroed variables hold, not garbage.
-    calls = normalStartup();
-    calls[14] = failed(calls[14], tmo);
-    QTest::newRow("serial number read fails")
-        << failing("qm7240_readSerialNo", QString::number(tmo)) << errorBoxText(serialCall, tmo)
-        << "No" << calls << "7240-"
-        << "2.3.4.5"
-        << "00000000";
-
-    calls = normalStartup();
-    calls[15] = failed(calls[15], warn);
-    QTest::newRow("revision query warns") << failing("qm7240_revision_query", QString::number(warn))
-                                          << warningBoxText(warn) << "OK" << calls << "7240-AA"
-                                          << ""
-                                          << "00001a2b";
+    row("serial number read fails", "qm7240_readSerialNo", QString::number(tmo), 14, tmo,
+        errorBoxText(serialCall, tmo), "7240-", "2.3.4.5", "00000000");
+    row("revision query warns", "qm7240_revision_query", QString::number(warn), 15, warn,
+        warningBoxText(warn), "7240-AA", "");
 }
 
 void TestPanel::startupFailures()
@@ -787,7 +761,7 @@ void TestPanel::startupFailures()
     QFETCH(QString, revision);
     QFETCH(QString, serial);
 
-    SimFixture sim(systemYaml(QLatin1String(defaultGroups), fail));
+    SimFixture sim(cardWith(fail));
     qm7240_fc fc;
     ModalAnswerer::instance().click(QStringLiteral("Auto Find"));
     auto box = ModalAnswerer::instance().click(button);
@@ -808,9 +782,8 @@ void TestPanel::startupFailures()
 
 void TestPanel::failedRangeReadBuildsCurrentGroup()
 {
-    SimFixture sim(systemYaml(QLatin1String(defaultGroups),
-                              failing(QStringLiteral("qm7240_getOutputRange"),
-                                      QStringLiteral("{status: %1, group: 3}").arg(VI_ERROR_TMO))));
+    SimFixture sim(cardWith(failing(QStringLiteral("qm7240_getOutputRange"),
+                                    QStringLiteral("{status: %1, group: 3}").arg(VI_ERROR_TMO))));
     qm7240_fc fc;
     ModalAnswerer::instance().click(QStringLiteral("Auto Find"));
     auto readBox = ModalAnswerer::instance().click(QStringLiteral("No"));
@@ -841,9 +814,8 @@ void TestPanel::failedRangeReadBuildsCurrentGroup()
 void TestPanel::userRangeFailure()
 {
     SimFixture sim(
-        systemYaml(QLatin1String(defaultGroups),
-                   failing(QStringLiteral("qm7240_setOutputRange"),
-                           QStringLiteral("{status: %1, group: 1, after: 1}").arg(VI_ERROR_TMO))));
+        cardWith(failing(QStringLiteral("qm7240_setOutputRange"),
+                         QStringLiteral("{status: %1, group: 1, after: 1}").arg(VI_ERROR_TMO))));
     qm7240_fc fc;
     auto panel = openPanel(fc);
     sim.clearJournal();
@@ -864,10 +836,8 @@ void TestPanel::userRangeFailure()
 
 void TestPanel::exitFromErrorBox()
 {
-    SimFixture sim(
-        systemYaml(QLatin1String(defaultGroups),
-                   failing(QStringLiteral("qm7240_writeChannel"),
-                           QStringLiteral("{status: %1, channel: 3}").arg(VI_ERROR_TMO))));
+    SimFixture sim(cardWith(failing(QStringLiteral("qm7240_writeChannel"),
+                                    QStringLiteral("{status: %1, channel: 3}").arg(VI_ERROR_TMO))));
     const ChildResult child = runTestFunctionInChild("exitFromErrorBoxChild");
     QVERIFY(child.started);
     QVERIFY2(!child.crashed, child.err.constData());
@@ -972,33 +942,6 @@ void TestPanel::badSlotArguments()
     QCOMPARE(panelCalls(sim, panel->vi()), (QStringList{write(5, 0.0), write(9, 10.0)}));
     QCOMPARE(panel->dacCtrl[1][0]->value(), 0.0);
     QCOMPARE(panel->dacCtrl[2][0]->value(), 10.0);
-}
-
-void TestPanel::lampsRepaintOnlyOnChange()
-{
-    SimFixture sim(systemYaml(QLatin1String(defaultGroups), openCircuit(QStringLiteral("6"))));
-    qm7240_fc fc;
-    auto panel = openPanel(fc);
-    panel->show();
-    QVERIFY(QTest::qWaitForWindowExposed(panel.get()));
-    QTRY_VERIFY_WITH_TIMEOUT(polledChannels(sim).size() >= 16, 5000);
-
-    QList<PaintCounter *> counters;
-    for (int g = 0; g < 2; ++g)
-        for (int k = 0; k < 4; ++k)
-            counters << new PaintCounter(panel->errorLed[g][k]);
-
-    int polled = polledChannels(sim).size();
-    QTRY_VERIFY_WITH_TIMEOUT(polledChannels(sim).size() >= polled + 48, 5000);
-    for (PaintCounter *counter : counters)
-        QCOMPARE(counter->count, 0);
-
-    panel->dacCtrl[1][1]->setValue(5.0);
-    QTRY_VERIFY_WITH_TIMEOUT(panel->errorLed[1][1]->currentValue() != 0, 5000);
-    polled = polledChannels(sim).size();
-    QTRY_VERIFY_WITH_TIMEOUT(polledChannels(sim).size() >= polled + 48, 5000);
-    for (int i = 0; i < counters.size(); ++i)
-        QCOMPARE(counters[i]->count, i == 5 ? 1 : 0);
 }
 
 QTEST_MAIN(TestPanel)
