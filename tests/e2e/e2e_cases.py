@@ -7,11 +7,12 @@
 import argparse
 import os
 import sys
+import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from panel_driver import (ADDRESS_DIALOG, ERROR_BOX, EXIT_QUESTION, FIRST_QUESTION,  # noqa: E402
-                          MAIN_WINDOW, WORKFLOW_BOX, E2EFailure, Panel, answer_first_question, check,
+                          MAIN_WINDOW, WARNING_BOX, WORKFLOW_BOX, E2EFailure, Panel, answer_first_question, check,
                           close_main_window, install_watchdog, press_about_button, read_ini)
 
 ONE_DAC_CARD = """\
@@ -185,6 +186,32 @@ def case_reset_device(binary):
         close_main_window(panel, main)
         check(panel.wait_exit() == 0, "exit status %d" % panel.proc.returncode)
         check(len(panel.calls("qm7240_close")) == 1, "closes: %r" % panel.calls("qm7240_close"))
+
+
+def case_poll_warning(binary):
+    fail = ("          fail:\n"
+            "            qm7240_getDACStatus: {status: 1073481000, channel: 6, after: 3}\n")
+    with Panel(binary, sim_yaml=one_dac_card(fail)) as panel:
+        answer_first_question(panel, "auto")
+        main = panel.wait_window(MAIN_WINDOW)
+        box = panel.wait_window(WARNING_BOX)
+        polls = panel.calls("qm7240_getDACStatus")
+        # Three full ticks of sixteen channels, then channels 1 to 6 of the fourth.
+        check([e["channel"] for e in polls] == list(range(1, 17)) * 3 + list(range(1, 7)),
+              "polled channels %r" % [e["channel"] for e in polls])
+        check([e["status"] for e in polls[-6:]] == [0] * 5 + [1073481000],
+              "statuses of the last tick %r" % [e["status"] for e in polls[-6:]])
+        panel.keys(box, "Return")
+        panel.wait_gone(box)
+        # Long enough for three more ticks, were the timer still running;
+        # a write afterwards marks the end of that time in the journal.
+        time.sleep(1.5)
+        type_into_channel6(panel, main, "5")
+        panel.wait_calls("qm7240_writeChannel", 9)
+        check(len(panel.calls("qm7240_getDACStatus")) == len(polls),
+              "polled again after the warning")
+        close_main_window(panel, main)
+        check(panel.wait_exit() == 0, "exit status %d" % panel.proc.returncode)
 
 
 def case_cancel_first_question(binary):
