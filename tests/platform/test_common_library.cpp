@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "journaltext.h"
 #include "qm6080.h"
 #include "qm7240.h"
 #include "simfixture.h"
@@ -109,17 +110,14 @@ void TestCommonLibrary::contextThroughByteOffsets()
     QCOMPARE(read(carrier.context, 6, 0x00, &word), VI_SUCCESS);
     QCOMPARE(word, uint16_t(0x5E93));
 
-    const QList<QJsonObject> opens = sim.calls("qm6080_openCarrier");
-    QCOMPARE(opens.size(), 1);
-    QCOMPARE(opens[0].value("session").toInt(), int(carrier.vi));
-    QCOMPARE(opens[0].value("model").toInt(), 6080);
-    QCOMPARE(opens[0].value("count").toInt(), 6);
-    QCOMPARE(opens[0].value("status").toInt(), 0);
-    const QList<QJsonObject> reads = sim.calls("qm6080_readConfiguration");
-    QCOMPARE(reads.size(), 4);
-    QCOMPARE(reads[0].value("card").toInt(), 3);
-    QCOMPARE(reads[0].value("offset").toInt(), 0xFC);
-    QCOMPARE(reads[0].value("value").toInt(), 0x4142);
+    QCOMPARE(journalText(sim, "qm6080_openCarrier", {"session", "model", "count", "status"}),
+             QString("session=%1 model=6080 count=6 status=0").arg(carrier.vi));
+    QCOMPARE(journalText(sim, "qm6080_readConfiguration", {"card", "offset", "value"}),
+             QString("card=3 offset=252 value=%1; card=4 offset=252 value=%2; "
+                     "card=1 offset=252 value=0; card=6 offset=0 value=%3")
+                 .arg(0x4142)
+                 .arg(0x5859)
+                 .arg(0x5E93));
 }
 
 void TestCommonLibrary::cardCountDefaultsToHighestPosition()
@@ -259,10 +257,8 @@ void TestCommonLibrary::statusTexts()
     QCOMPARE(qm6080_statusText(status, text), VI_SUCCESS);
     QVERIFY2(QString(text).contains(fragment, Qt::CaseInsensitive), text);
     QVERIFY(std::strlen(text) < 256); // fits a VISA description buffer as well
-    const QList<QJsonObject> lines = sim.calls("qm6080_statusText");
-    QCOMPARE(lines.size(), 1);
-    QCOMPARE(lines[0].value("code").toInt(), status);
-    QCOMPARE(lines[0].value("text").toString(), QString(text));
+    QCOMPARE(journalText(sim, "qm6080_statusText", {"code", "text"}),
+             "code=" + QString::number(status) + " text=" + text);
 }
 
 void TestCommonLibrary::unknownStatus()

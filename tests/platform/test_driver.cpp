@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 
+#include "journaltext.h"
 #include "qm6080.h"
 #include "qm7240.h"
 #include "simfixture.h"
@@ -160,15 +161,15 @@ void TestDriver::openCard()
     QCOMPARE(int(qm7240_init(rsrc.toLatin1().constData(), ViUInt16(fc), idQuery, VI_TRUE, &vi)),
              status);
     QCOMPARE(vi != 0, status == VI_SUCCESS);
-    const QList<QJsonObject> lines = sim.journal();
-    QCOMPARE(lines.size(), 1); // no viOpen line of its own
-    QCOMPARE(lines[0].value("call").toString(), QString("qm7240_init"));
-    QCOMPARE(lines[0].value("rsrc").toString(), rsrc);
-    QCOMPARE(lines[0].value("fc").toInt(), fc);
-    QCOMPARE(lines[0].value("id_query").toInt(), idQuery ? 1 : 0);
-    QCOMPARE(lines[0].value("reset").toInt(), 1);
-    QCOMPARE(lines[0].value("session").toInt(), int(vi));
-    QCOMPARE(lines[0].value("status").toInt(), status);
+    QCOMPARE(sim.callNames(), QStringList{"qm7240_init"}); // no viOpen line of its own
+    QCOMPARE(
+        journalText(sim, "qm7240_init", {"rsrc", "fc", "id_query", "reset", "session", "status"}),
+        QString("rsrc=%1 fc=%2 id_query=%3 reset=1 session=%4 status=%5")
+            .arg(rsrc)
+            .arg(fc)
+            .arg(idQuery ? 1 : 0)
+            .arg(vi)
+            .arg(status));
     if (vi != 0)
         QCOMPARE(qm7240_close(vi), VI_SUCCESS);
 }
@@ -275,13 +276,10 @@ void TestDriver::writeChannel()
     if (range != 0)
         QCOMPARE(qm7240_setOutputRange(card.vi, (channel - 1) / 4 + 1, range), VI_SUCCESS);
     QCOMPARE(int(qm7240_writeChannel(card.vi, channel, value)), status);
-    const QList<QJsonObject> writes = sim.calls("qm7240_writeChannel");
-    QCOMPARE(writes.size(), 1);
-    QCOMPARE(writes[0].value("session").toInt(), int(card.vi));
-    QCOMPARE(writes[0].value("channel").toInt(), channel);
-    if (std::isfinite(value))
-        QCOMPARE(writes[0].value("value").toDouble(), value); // exact: no digit lost
-    QCOMPARE(writes[0].value("status").toInt(), status);
+    QCOMPARE(journalText(sim, "qm7240_writeChannel", {"session", "channel", "status"}),
+             QString("session=%1 channel=%2 status=%3").arg(card.vi).arg(channel).arg(status));
+    if (std::isfinite(value)) // exact: no digit lost
+        QCOMPARE(sim.calls("qm7240_writeChannel")[0].value("value").toDouble(), value);
 }
 
 void TestDriver::openCircuitStatus()
@@ -440,10 +438,8 @@ void TestDriver::errorMessages()
     ViChar message[QM7240_ERROR_MESSAGE_LEN];
     QCOMPARE(int(qm7240_error_message(VI_NULL, status, message)), result);
     QVERIFY2(QString(message).contains(fragment), message);
-    const QList<QJsonObject> lines = sim.calls("qm7240_error_message");
-    QCOMPARE(lines.size(), 1);
-    QCOMPARE(lines[0].value("code").toInt(), status);
-    QCOMPARE(lines[0].value("message").toString(), QString(message));
+    QCOMPARE(journalText(sim, "qm7240_error_message", {"code", "message"}),
+             "code=" + QString::number(status) + " message=" + message);
 }
 
 void TestDriver::revisionAndSerial()
