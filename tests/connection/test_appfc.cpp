@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "childprocess.h"
+#include "journaltext.h"
 #include "modalanswerer.h"
 #include "qm6080fp_about.h"
 #include "qm6080fp_appfc.h"
@@ -206,13 +207,10 @@ void TestAppFC::vxiSlotAndCard()
     answerEnterAddress();
     auto frame = std::make_unique<Frame>(&card, false);
 
-    const QList<QJsonObject> inits = sim.calls("qm7240_init");
-    QCOMPARE(inits.size(), 1);
-    QCOMPARE(inits[0]["rsrc"].toString(), QString("VXI0::5::INSTR"));
-    QCOMPARE(inits[0]["fc"].toInt(), 2);
-    const ViSession session = ViSession(inits[0]["session"].toDouble());
+    const ViSession session = frame->vi();
     QVERIFY(session != 0);
-    QCOMPARE(frame->vi(), session);
+    QCOMPARE(journalText(sim, "qm7240_init", {"rsrc", "fc", "session"}),
+             QString("rsrc=VXI0::5::INSTR fc=2 session=%1").arg(session));
     QCOMPARE(frame->demo(), 0);
     QCOMPARE(frame->led(), 1);
     QCOMPARE(frame->lxi(), false);
@@ -231,10 +229,8 @@ void TestAppFC::vxiSlotAndCard()
     QVERIFY(!sim.callNames().contains("qm7240_close"));
 
     frame.reset();
-    const QList<QJsonObject> closes = sim.calls("qm7240_close");
-    QCOMPARE(closes.size(), 1);
-    QCOMPARE(ViSession(closes[0]["session"].toDouble()), session);
-    QCOMPARE(closes[0]["status"].toInt(), 0);
+    QCOMPARE(journalText(sim, "qm7240_close", {"session", "status"}),
+             QString("session=%1 status=0").arg(session));
 }
 
 void TestAppFC::lxiCarrier_data()
@@ -269,10 +265,8 @@ void TestAppFC::lxiCarrier()
     answerEnterAddress();
     auto frame = std::make_unique<Frame>(&card, false);
 
-    const QList<QJsonObject> inits = sim.calls("qm7240_init");
-    QCOMPARE(inits.size(), 1);
-    QCOMPARE(inits[0]["rsrc"].toString(), QString("TCPIP::192.168.2.100::INSTR"));
-    QCOMPARE(inits[0]["status"].toInt(), 0);
+    QCOMPARE(journalText(sim, "qm7240_init", {"rsrc", "status"}),
+             QString("rsrc=TCPIP::192.168.2.100::INSTR status=0"));
     QVERIFY(attributeReads(sim, VI_ATTR_SLOT)[0]["status"].toInt() < 0);
     QCOMPARE(attributeReads(sim, VI_ATTR_TCPIP_DEVICE_NAME).size(), 1);
     QCOMPARE(attributeReads(sim, VI_ATTR_TCPIP_HOSTNAME).size(), 1);
@@ -299,9 +293,8 @@ void TestAppFC::severalCards()
     answerEnterAddress();
     auto frame = std::make_unique<Frame>(&card, false, true);
 
-    QCOMPARE(sim.calls("qm7240_init").size(), 1);
-    QCOMPARE(sim.calls("qm7240_init")[0]["rsrc"].toString(),
-             QString("VXI0::5::INSTR,VXI0::5::INSTR"));
+    QCOMPARE(journalText(sim, "qm7240_init", {"rsrc"}),
+             QString("rsrc=VXI0::5::INSTR,VXI0::5::INSTR"));
     QCOMPARE(QList<int>({frame->count(), frame->number(0), frame->number(1)}),
              QList<int>({2, 3, 2}));
     QCOMPARE(frame->card()->text(), QString("FC 3"));
@@ -361,10 +354,8 @@ void TestAppFC::resetStatus()
     frame->resetPush()->click();
     QCOMPARE(QApplication::overrideCursor(), nullptr);
 
-    const QList<QJsonObject> resets = sim.calls("qm7240_reset");
-    QCOMPARE(resets.size(), 1);
-    QCOMPARE(ViSession(resets[0]["session"].toDouble()), frame->vi());
-    QCOMPARE(resets[0]["status"].toInt(), status);
+    QCOMPARE(journalText(sim, "qm7240_reset", {"session", "status"}),
+             QString("session=%1 status=%2").arg(frame->vi()).arg(status));
     if (status == 0) {
         QVERIFY(sim.calls("qm6080_statusText").isEmpty());
     } else {

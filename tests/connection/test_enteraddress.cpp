@@ -49,6 +49,13 @@ void writeFile(const QString &path, const QByteArray &content)
     file.write(content);
 }
 
+// An entry as "current descriptor #card number index".
+QString entryText(const qm6080fp_fcEnterAddress &dialog, int i = 0)
+{
+    return dialog.fcEntries[i]->descriptorComboBox->currentText() + " #" +
+           QString::number(dialog.fcEntries[i]->fcNumberComboBox->currentIndex());
+}
+
 // Saves the dialog and answers the returned lists as "D1,D2 / N1,N2"; the
 // lists start out stale, so a result that is appended to them shows.
 QString saveText(qm6080fp_fcEnterAddress &dialog)
@@ -265,8 +272,7 @@ void TestEnterAddress::noFile()
     qm6080fp_fcEnterAddress dialog(&card);
     dialog.loadDescriptors();
     QCOMPARE(items(dialog.fcEntries[0]->descriptorComboBox), QStringList({defaultDescriptor}));
-    QCOMPARE(dialog.fcEntries[0]->descriptorComboBox->currentText(), QString(defaultDescriptor));
-    QCOMPARE(dialog.fcEntries[0]->fcNumberComboBox->currentIndex(), 0);
+    QCOMPARE(entryText(dialog), QString(defaultDescriptor) + " #0");
     QCOMPARE(dialog.fcEntries[0]->fcNumberComboBox->currentText(), QString("Select"));
     QCOMPARE(dialog.countComboBox->currentIndex(), 0);
     QVERIFY(!QFile::exists(iniFile()));
@@ -317,8 +323,7 @@ void TestEnterAddress::history()
     QStringList offered = stored;
     offered.removeAll(QString());
     QCOMPARE(items(dialog.fcEntries[0]->descriptorComboBox), offered);
-    QCOMPARE(dialog.fcEntries[0]->descriptorComboBox->currentText(), stored.first());
-    QCOMPARE(dialog.fcEntries[0]->fcNumberComboBox->currentIndex(), 3);
+    QCOMPARE(entryText(dialog), stored.first() + " #3");
 }
 
 void TestEnterAddress::emptyDescriptor()
@@ -362,8 +367,7 @@ void TestEnterAddress::savedLists()
     qm6080fp_fcEnterAddress again(&card);
     again.loadDescriptors();
     QCOMPARE(again.countComboBox->currentIndex(), 1);
-    QCOMPARE(again.fcEntries[2]->descriptorComboBox->currentText(), QString("VXI0::5::INSTR"));
-    QCOMPARE(again.fcEntries[2]->fcNumberComboBox->currentIndex(), 3);
+    QCOMPARE(entryText(again, 2), QString("VXI0::5::INSTR #3"));
     QCOMPARE(again.fcEntries[2]->isEnabled(), false);
     QCOMPARE(again.fcEntries[1]->isEnabled(), true);
 }
@@ -419,8 +423,7 @@ void TestEnterAddress::storedCardNumber()
     TestCard card;
     qm6080fp_fcEnterAddress dialog(&card);
     dialog.loadDescriptors();
-    QCOMPARE(dialog.fcEntries[0]->fcNumberComboBox->currentIndex(), index);
-    QCOMPARE(dialog.fcEntries[0]->descriptorComboBox->currentText(), QString("VXI0::9::INSTR"));
+    QCOMPARE(entryText(dialog), QString("VXI0::9::INSTR") + " #" + QString::number(index));
 }
 
 void TestEnterAddress::twoModels()
@@ -519,8 +522,7 @@ void TestEnterAddress::readOnlyFile()
     TestCard card;
     qm6080fp_fcEnterAddress dialog(&card);
     dialog.loadDescriptors();
-    QCOMPARE(dialog.fcEntries[0]->descriptorComboBox->currentText(), QString("VXI0::6::INSTR"));
-    QCOMPARE(dialog.fcEntries[0]->fcNumberComboBox->currentIndex(), 6);
+    QCOMPARE(entryText(dialog), QString("VXI0::6::INSTR #6"));
 
     fillFirst(dialog, "VXI0::3::INSTR", -1);
     QCOMPARE(saveText(dialog), QString("VXI0::3::INSTR / 6"));

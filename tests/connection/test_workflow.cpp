@@ -9,6 +9,7 @@
 
 #include <memory>
 
+#include "journaltext.h"
 #include "modalanswerer.h"
 #include "qm6080fp_fcenteraddress.h"
 #include "qm6080fp_fcenteraddressfc.h"
@@ -128,20 +129,7 @@ std::function<void(QWidget *)> noteDefault(std::shared_ptr<QString> defaultText,
     };
 }
 
-// The one qm7240_init of the journal as "rsrc fc=N id_query=N reset=N status=N".
-QString onlyInit(const SimFixture &sim)
-{
-    const QList<QJsonObject> inits = sim.calls("qm7240_init");
-    if (inits.size() != 1)
-        return QStringLiteral("%1 inits").arg(inits.size());
-    const QJsonObject &i = inits[0];
-    return QStringLiteral("%1 fc=%2 id_query=%3 reset=%4 status=%5")
-        .arg(i["rsrc"].toString())
-        .arg(i["fc"].toInt())
-        .arg(i["id_query"].toInt())
-        .arg(i["reset"].toInt())
-        .arg(i["status"].toInt());
-}
+const QStringList initKeys{"rsrc", "fc", "id_query", "reset", "status"};
 
 // The driver's own description of `status`, as the journal shows it.
 QString driverText(const SimFixture &sim, int status)
@@ -321,7 +309,8 @@ void TestWorkflow::oneCardOpensAtOnce()
     QCOMPARE(select.descriptors, QString("VXI0::4::INSTR"));
     QCOMPARE(int(select.fcNumbers[0]), 2);
 
-    QCOMPARE(onlyInit(sim), QString("VXI0::4::INSTR fc=2 id_query=1 reset=1 status=0"));
+    QCOMPARE(journalText(sim, "qm7240_init", initKeys),
+             QString("rsrc=VXI0::4::INSTR fc=2 id_query=1 reset=1 status=0"));
     QVERIFY(select.session != 0);
     QCOMPARE(qint64(select.session), qint64(sim.calls("qm7240_init")[0]["session"].toDouble()));
     QVERIFY(!sim.callNames().contains("qm7240_close"));
@@ -369,7 +358,8 @@ void TestWorkflow::severalCardsChosen()
     QCOMPARE(select.descriptors, QString("VXI0::4::INSTR"));
     QCOMPARE(int(select.fcNumbers[0]), 3);
 
-    QCOMPARE(onlyInit(sim), QString("VXI0::4::INSTR fc=3 id_query=1 reset=1 status=0"));
+    QCOMPARE(journalText(sim, "qm7240_init", initKeys),
+             QString("rsrc=VXI0::4::INSTR fc=3 id_query=1 reset=1 status=0"));
     card.closeSession(select.session);
 }
 
@@ -461,7 +451,8 @@ void TestWorkflow::addressWarnings()
     QCOMPARE(select.selectedCount, int(valid.size()));
     for (int i = 0; i < validNumbers.size(); ++i)
         QCOMPARE(int(select.fcNumbers[i]), validNumbers.at(i));
-    QCOMPARE(onlyInit(sim), valid.join(",") + " fc=2 id_query=1 reset=1 status=0");
+    QCOMPARE(journalText(sim, "qm7240_init", initKeys),
+             "rsrc=" + valid.join(",") + " fc=2 id_query=1 reset=1 status=0");
     card.closeSession(select.session);
 }
 
