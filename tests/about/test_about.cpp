@@ -19,7 +19,6 @@
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTextEdit>
 #include <QTextStream>
@@ -260,10 +259,8 @@ void TestAbout::frameBuildsTheDialog()
     QVERIFY(grid);
     QCOMPARE(plainText(grid->itemAtPosition(1, 1)),
              link("Qt") + QStringLiteral(" libraries version %1:").arg(qVersion()));
-    QCOMPARE(plainText(grid->itemAtPosition(1, 2)), link("LGPL v3"));
     QVERIFY(!grid->itemAtPosition(2, 1));
     QVERIFY(!grid->itemAtPosition(3, 1));
-    QCOMPARE(plainText(grid->itemAtPosition(4, 1)), link("Learn more about licenses"));
 
     char common[40] = {};
     QCOMPARE(qm6080_revisionText(common), VI_SUCCESS);
@@ -569,16 +566,10 @@ void TestAbout::licenceDialogs()
     QCOMPARE(editor->toPlainText(), resourceText(resource));
     QVERIFY(!editor->toPlainText().contains('\r'));
 
-    // Long lines scroll sideways instead of wrapping. Shown without
-    // modality so that no answer is needed.
+    // Shown without modality so that no answer is needed.
     dialog->setWindowModality(Qt::NonModal);
     dialog->show();
     QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
-    editor->setPlainText(QString(2000, QLatin1Char('x')));
-    QCoreApplication::processEvents();
-    QVERIFY(editor->horizontalScrollBar()->maximum() > 0);
-    QCOMPARE(editor->document()->lineCount(), 1);
-
     QSignalSpy accepted(dialog.get(), &QDialog::accepted);
     QPushButton *ok = button(dialog.get(), "Ok");
     QVERIFY(ok);
