@@ -491,10 +491,8 @@ void TestFrame::resetAndHelp()
 
 void TestFrame::clientLayout()
 {
-    // The frame's own layout went onto the window while it was being built.
+    // The frame's own layout went onto the window while it was being built (see header).
     QLayout *frameLayout = frame->layout();
-    QVERIFY(frameLayout);
-    QCOMPARE(frameLayout->itemAt(1)->layout()->itemAt(0)->widget(), frame->clientWidget);
     QVERIFY(!frame->clientWidget->layout());
 
     auto *panelLayout = new QGridLayout;

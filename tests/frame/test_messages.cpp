@@ -36,8 +36,6 @@ private slots:
     void parentIsActiveWindow();
     void errorAnswers_data();
     void errorAnswers();
-    void exitQuestion_data();
-    void exitQuestion();
     void errorYesEndsProcess();
 };
 
@@ -162,25 +160,6 @@ void TestMessages::errorAnswers()
     // Reaching this line is the point: every answer but Yes lets the caller go on.
     QVERIFY(record->seen);
     QCOMPARE(ModalAnswerer::instance().pending(), 0);
-}
-
-void TestMessages::exitQuestion_data()
-{
-    QTest::addColumn<QString>("answer");
-    QTest::addColumn<bool>("exit");
-    QTest::newRow("Yes") << "Yes" << true;
-    QTest::newRow("No") << "No" << false;
-    QTest::newRow("Escape") << "<escape>" << false;
-    QTest::newRow("close control") << "<close>" << false;
-}
-
-void TestMessages::exitQuestion()
-{
-    QFETCH(QString, answer);
-    QFETCH(bool, exit);
-    auto record = ModalAnswerer::instance().click(answer);
-    QCOMPARE(confirmExit(), exit);
-    QVERIFY(record->seen);
 }
 
 void TestMessages::errorYesEndsProcess()
