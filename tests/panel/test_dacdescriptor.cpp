@@ -48,6 +48,16 @@ int intOf(const QJsonObject &line, const char *key)
     return line.value(QLatin1String(key)).toInt(-12345);
 }
 
+// An open as the journal records it: "resource fc=N id=Q reset=R".
+QString init(const QJsonObject &line)
+{
+    return QStringLiteral("%1 fc=%2 id=%3 reset=%4")
+        .arg(line.value(QStringLiteral("rsrc")).toString())
+        .arg(intOf(line, "fc"))
+        .arg(intOf(line, "id_query"))
+        .arg(intOf(line, "reset"));
+}
+
 } // namespace
 
 void TestDacDescriptor::identity()
@@ -137,10 +147,7 @@ void TestDacDescriptor::initSessionFirstCardOnly()
 
     const QList<QJsonObject> inits = sim.calls(QStringLiteral("qm7240_init"));
     QCOMPARE(inits.size(), 1);
-    QCOMPARE(inits[0].value(QStringLiteral("rsrc")).toString(), QStringLiteral("VXI0::7::INSTR"));
-    QCOMPARE(intOf(inits[0], "fc"), 3);
-    QCOMPARE(intOf(inits[0], "id_query"), 1);
-    QCOMPARE(intOf(inits[0], "reset"), 1);
+    QCOMPARE(init(inits[0]), QStringLiteral("VXI0::7::INSTR fc=3 id=1 reset=1"));
     QCOMPARE(intOf(inits[0], "session"), int(vi));
 
     // The session really is the card in position 3.
@@ -173,9 +180,7 @@ void TestDacDescriptor::keepThenReinit()
                                    &first),
              VI_SUCCESS);
     QCOMPARE(QByteArray(fc.m_rsrcName), QByteArray("vxi0::7::instr"));
-    QCOMPARE(fc.m_fcNumbers[0], ViUInt16(2));
-    QCOMPARE(fc.m_fcNumbers[1], ViUInt16(3));
-    QCOMPARE(fc.m_fcNumbers[2], ViUInt16(0));
+    QCOMPARE(QList<ViUInt16>(fc.m_fcNumbers, fc.m_fcNumbers + 3), (QList<ViUInt16>{2, 3, 0}));
 
     // The caller's array may be gone by the time the session is opened again.
     cards[0] = 1;
@@ -186,14 +191,10 @@ void TestDacDescriptor::keepThenReinit()
 
     const QList<QJsonObject> inits = sim.calls(QStringLiteral("qm7240_init"));
     QCOMPARE(inits.size(), 2);
-    QCOMPARE(inits[0].value(QStringLiteral("rsrc")).toString(), QStringLiteral("vxi0::7::instr"));
-    QCOMPARE(intOf(inits[0], "fc"), 2);
-    QCOMPARE(intOf(inits[0], "id_query"), idQuery);
-    QCOMPARE(intOf(inits[0], "reset"), reset);
-    QCOMPARE(inits[1].value(QStringLiteral("rsrc")).toString(), QStringLiteral("vxi0::7::instr"));
-    QCOMPARE(intOf(inits[1], "fc"), 2);
-    QCOMPARE(intOf(inits[1], "id_query"), 1);
-    QCOMPARE(intOf(inits[1], "reset"), 1);
+    QCOMPARE(init(inits[0]),
+             QStringLiteral("vxi0::7::instr fc=2 id=%1 reset=%2").arg(idQuery).arg(reset));
+    // The second open asks for the identity and a reset whatever the first did.
+    QCOMPARE(init(inits[1]), QStringLiteral("vxi0::7::instr fc=2 id=1 reset=1"));
 }
 
 void TestDacDescriptor::keepClampsCount_data()

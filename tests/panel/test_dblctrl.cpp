@@ -14,7 +14,6 @@ private slots:
     void construction();
     void typedValue_data();
     void typedValue();
-    void arrowKeys();
     void narrowedRange_data();
     void narrowedRange();
     void programmaticValue();
@@ -77,21 +76,6 @@ void TestDblCtrl::typedValue()
         expected << qMakePair(channel, value);
     QCOMPARE(emissions(spy), expected);
     QCOMPARE(ctrl.value(), values.last());
-}
-
-void TestDblCtrl::arrowKeys()
-{
-    qm7240_dblCtrl ctrl(9);
-    ctrl.setDecimals(3);
-    ctrl.setRange(-10.0, 10.0);
-    ctrl.setSingleStep(0.5);
-    ctrl.show();
-    QSignalSpy spy(&ctrl, qOverload<int, double>(&qm7240_dblCtrl::valueChanged));
-
-    QTest::keyClick(&ctrl, Qt::Key_Up);
-    QTest::keyClick(&ctrl, Qt::Key_Up);
-    QTest::keyClick(&ctrl, Qt::Key_Down);
-    QCOMPARE(emissions(spy), (QList<QPair<int, double>>{{9, 0.5}, {9, 1.0}, {9, 0.5}}));
 }
 
 void TestDblCtrl::narrowedRange_data()
