@@ -2,7 +2,6 @@
 #include "qm6080fp_led.h"
 
 #include <QImage>
-#include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPainterPath>
 #include <QSignalSpy>
@@ -71,44 +70,13 @@ private:
     QTransform transform;
 };
 
-class RecordingDevice : public QPaintDevice
+// An image whose painter is the recording engine.
+class RecordingDevice : public QImage
 {
 public:
-    explicit RecordingDevice(QSize size) : size(size) {}
+    explicit RecordingDevice(QSize size) : QImage(size, QImage::Format_ARGB32) {}
     QPaintEngine *paintEngine() const override { return &engine; }
     mutable RecordingEngine engine;
-
-protected:
-    int metric(PaintDeviceMetric metric) const override
-    {
-        switch (metric) {
-        case PdmWidth:
-            return size.width();
-        case PdmHeight:
-            return size.height();
-        case PdmWidthMM:
-            return size.width() * 254 / 960;
-        case PdmHeightMM:
-            return size.height() * 254 / 960;
-        case PdmNumColors:
-            return 0x7fffffff;
-        case PdmDepth:
-            return 32;
-        case PdmDpiX:
-        case PdmDpiY:
-        case PdmPhysicalDpiX:
-        case PdmPhysicalDpiY:
-            return 96;
-        case PdmDevicePixelRatio:
-            return 1;
-        case PdmDevicePixelRatioScaled:
-            return int(QPaintDevice::devicePixelRatioFScale());
-        }
-        return 0;
-    }
-
-private:
-    QSize size;
 };
 
 class CountingLed : public qm6080fp_led
