@@ -43,6 +43,58 @@ const char designExample[] =
     carrier: { model: 1864, cards: [ {position: 1, model: 0x7240} ] }
 )";
 
+// A loaded system as text, a line for every resource and one for every card,
+// so that a whole system compares at once.
+QStringList systemText(const sim::System &system)
+{
+    QStringList lines;
+    for (const sim::Resource &r : system.resources) {
+        QString line = QString::fromStdString(r.descriptor);
+        if (r.hasSlot)
+            line += QStringLiteral(" slot=%1").arg(r.slot);
+        if (r.hasLogicalAddress)
+            line += QStringLiteral(" la=%1").arg(r.logicalAddress);
+        if (r.hasTcpipAddress)
+            line += " address=" + QString::fromStdString(r.tcpipAddress);
+        if (r.hasHostname)
+            line += " host=" + QString::fromStdString(r.hostname);
+        if (r.hasDeviceName)
+            line += " device=" + QString::fromStdString(r.deviceName);
+        if (r.openDelayMs != 0 || r.openStatus != 0)
+            line += QStringLiteral(" open=%1ms/%2").arg(r.openDelayMs).arg(r.openStatus);
+        if (r.hasCarrier)
+            line += QStringLiteral(" carrier=%1/%2").arg(r.carrier.model).arg(r.carrier.positions);
+        lines << line;
+        for (const sim::Card &c : r.carrier.cards) {
+            QString card =
+                QStringLiteral("  %1: %2 option=%3 serial=%4 %5 %6 ")
+                    .arg(c.position)
+                    .arg(c.model, 0, 16)
+                    .arg(c.option, 0, 16)
+                    .arg(c.serial, 0, 16)
+                    .arg(QString::fromStdString(c.subtype), QString::fromStdString(c.firmware));
+            for (const sim::Group &g : c.groups)
+                card += g.voltage ? QStringLiteral("v[%1,%2]").arg(g.lo).arg(g.hi) : QString("c");
+            QStringList open;
+            for (int channel = 1; channel <= QM7240_CHANNELS; ++channel)
+                if (c.openCircuit[size_t(channel - 1)])
+                    open << QString::number(channel);
+            card += " open=" + open.join(',');
+            if (c.callDelayMs != 0)
+                card += QStringLiteral(" delay=%1").arg(c.callDelayMs);
+            for (const auto &rule : c.fail)
+                card += QStringLiteral(" %1=%2/ch%3/g%4/after%5")
+                            .arg(QString::fromStdString(rule.first))
+                            .arg(rule.second.status)
+                            .arg(rule.second.channel)
+                            .arg(rule.second.group)
+                            .arg(rule.second.after);
+            lines << card;
+        }
+    }
+    return lines;
+}
+
 } // namespace
 
 class TestSimFile : public QObject
@@ -65,40 +117,15 @@ void TestSimFile::designExampleLoads()
 {
     const sim::LoadResult result = sim::loadSystem(designExample, "example.yaml");
     QVERIFY2(result.ok, result.error.c_str());
-    QCOMPARE(result.system.resources.size(), size_t(2));
-    const sim::Resource &vxi = result.system.resources[0];
-    QCOMPARE(QString::fromStdString(vxi.descriptor), QString("VXI0::2::INSTR"));
-    QVERIFY(vxi.hasSlot && vxi.hasLogicalAddress && vxi.hasCarrier);
-    QCOMPARE(vxi.carrier.model, ViUInt16(6080));
-    QCOMPARE(vxi.carrier.positions, 4);
-    QCOMPARE(vxi.carrier.cards.size(), size_t(1));
-    const sim::Card &card = vxi.carrier.cards[0];
-    QCOMPARE(card.model, ViUInt16(0x4C5E));
-    QCOMPARE(card.option, ViUInt16(0x4142));
-    QCOMPARE(card.serial, ViUInt32(0x1a2b));
-    QVERIFY(!card.groups[0].voltage && !card.groups[1].voltage);
-    QVERIFY(card.groups[3].voltage);
-    QCOMPARE(card.groups[3].lo, 0.0);
-    QCOMPARE(card.groups[3].hi, 1.0);
-    QVERIFY(card.openCircuit[5]);
-    QVERIFY(!card.openCircuit[4]);
-    QCOMPARE(card.fail.at("qm7240_writeChannel").status, ViStatus(-1074001000));
-    const sim::FailRule &rule = card.fail.at("qm7240_getDACStatus");
-    QCOMPARE(rule.status, ViStatus(1073481000));
-    QCOMPARE(rule.channel, 6);
-    QCOMPARE(rule.after, 3LL);
-    const sim::Resource &lxi = result.system.resources[1];
-    QCOMPARE(QString::fromStdString(lxi.hostname), QString("lxi-carrier"));
-    QCOMPARE(lxi.carrier.positions, 1);
-    QVERIFY(!lxi.hasSlot);
-    // A card without groups: current, current, then two -10 to 10 V groups.
-    const sim::Card &plain = lxi.carrier.cards[0];
-    QVERIFY(!plain.groups[0].voltage && !plain.groups[1].voltage);
-    QVERIFY(plain.groups[2].voltage && plain.groups[3].voltage);
-    QCOMPARE(plain.groups[3].lo, -10.0);
-    QCOMPARE(plain.groups[3].hi, 10.0);
-    QCOMPARE(QString::fromStdString(plain.subtype), QString("AA"));
-    QCOMPARE(QString::fromStdString(plain.firmware), QString("1.0.1.0"));
+    QCOMPARE(systemText(result.system),
+             QStringList({"VXI0::2::INSTR slot=2 la=2 carrier=6080/4",
+                          "  1: 4c5e option=4142 serial=1a2b AA 1.0.1.0 ccv[-10,10]v[0,1] open=6 "
+                          "qm7240_getDACStatus=1073481000/ch6/g0/after3 "
+                          "qm7240_writeChannel=-1074001000/ch0/g0/after0",
+                          "TCPIP0::192.168.2.100::INSTR address=192.168.2.100 host=lxi-carrier "
+                          "device=inst0 carrier=1864/1",
+                          // A card without groups: current, current, then two -10 to 10 V groups.
+                          "  1: 7240 option=0 serial=1001 AA 1.0.1.0 ccv[-10,10]v[-10,10] open="}));
 
     // Through the libraries as well.
     SimFixture fixture(designExample);
@@ -112,36 +139,14 @@ void TestSimFile::defaultSystem()
 {
     const sim::LoadResult result = sim::loadDefaultSystem();
     QVERIFY2(result.ok, result.error.c_str());
-    const std::vector<sim::Resource> &r = result.system.resources;
-    QCOMPARE(r.size(), size_t(3));
-    QCOMPARE(QString::fromStdString(r[0].descriptor), QString("VXI0::1::INSTR"));
-    QVERIFY(!r[0].hasCarrier);
-    QCOMPARE(int(r[0].slot), 1);
-    QCOMPARE(int(r[0].logicalAddress), 1);
-    QCOMPARE(QString::fromStdString(r[1].descriptor), QString("VXI0::2::INSTR"));
-    QCOMPARE(r[1].carrier.model, ViUInt16(6080));
-    QCOMPARE(r[1].carrier.positions, 4);
-    QCOMPARE(r[1].carrier.cards.size(), size_t(2));
-    const sim::Card &dac = r[1].carrier.cards[0];
-    QCOMPARE(dac.position, 1);
-    QCOMPARE(dac.model, ViUInt16(0x4C5E));
-    QCOMPARE(dac.option, ViUInt16(0));
-    QCOMPARE(dac.serial, ViUInt32(0x1a2b));
-    QVERIFY(dac.openCircuit[5]);
-    QCOMPARE(dac.groups[3].hi, 1.0);
-    QCOMPARE(r[1].carrier.cards[1].position, 2);
-    QCOMPARE(r[1].carrier.cards[1].model, ViUInt16(0x5E93));
-    QCOMPARE(QString::fromStdString(r[2].descriptor), QString("TCPIP0::192.168.2.100::INSTR"));
-    QCOMPARE(QString::fromStdString(r[2].tcpipAddress), QString("192.168.2.100"));
-    QCOMPARE(QString::fromStdString(r[2].hostname), QString("lxi-carrier"));
-    QCOMPARE(QString::fromStdString(r[2].deviceName), QString("inst0"));
-    QCOMPARE(r[2].carrier.model, ViUInt16(1864));
-    QCOMPARE(r[2].carrier.positions, 4);
-    QCOMPARE(r[2].carrier.cards.size(), size_t(2));
-    QCOMPARE(r[2].carrier.cards[0].position, 1);
-    QCOMPARE(r[2].carrier.cards[1].position, 3);
-    QCOMPARE(r[2].carrier.cards[1].model, ViUInt16(0x7240));
-    QCOMPARE(r[2].carrier.cards[1].groups[3].lo, -10.0);
+    QCOMPARE(systemText(result.system),
+             QStringList({"VXI0::1::INSTR slot=1 la=1", "VXI0::2::INSTR slot=2 la=2 carrier=6080/4",
+                          "  1: 4c5e option=0 serial=1a2b AA 1.0.1.0 ccv[-10,10]v[0,1] open=6",
+                          "  2: 5e93 option=0 serial=1002 AA 1.0.1.0 ccv[-10,10]v[-10,10] open=",
+                          "TCPIP0::192.168.2.100::INSTR address=192.168.2.100 host=lxi-carrier "
+                          "device=inst0 carrier=1864/4",
+                          "  1: 7240 option=0 serial=1001 AA 1.0.1.0 ccv[-10,10]v[-10,10] open=",
+                          "  3: 7240 option=0 serial=1003 AA 1.0.1.0 ccv[-10,10]v[-10,10] open="}));
 }
 
 void TestSimFile::emptySystem()
