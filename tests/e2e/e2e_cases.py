@@ -214,6 +214,36 @@ def case_poll_warning(binary):
         check(panel.wait_exit() == 0, "exit status %d" % panel.proc.returncode)
 
 
+def case_open_failed_try_again(binary):
+    # A descriptor that names no resource of the built-in system.
+    with Panel(binary) as panel:
+        answer_first_question(panel, "address")
+        dialog = panel.wait_window(ADDRESS_DIALOG)
+        # From OK: Cancel, the descriptor (typed over), the card number, OK.
+        panel.keys(dialog, "Tab", "Tab")
+        panel.type_text(dialog, "VXI0::9::INSTR")
+        panel.keys(dialog, "Tab", "Down", "Tab", "space")
+        for attempt in (1, 2):
+            box = panel.wait_window(WORKFLOW_BOX, exclude=(panel.first_question,))
+            inits = panel.calls("qm7240_init")
+            check(len(inits) == attempt and inits[-1]["rsrc"] == "VXI0::9::INSTR"
+                  and inits[-1]["fc"] == 1 and inits[-1]["status"] < 0,
+                  "attempt %d: qm7240_init calls %r" % (attempt, inits))
+            # "Try Again" is the default; it leads back to the first question.
+            panel.keys(box, "Return")
+            panel.wait_gone(box)
+            if attempt == 1:
+                # The rejected descriptor was kept: OK alone tries it again.
+                answer_first_question(panel, "address")
+                dialog = panel.wait_window(ADDRESS_DIALOG)
+                panel.keys(dialog, "space")
+        answer_first_question(panel, "demo")
+        main = panel.wait_window(MAIN_WINDOW)
+        close_main_window(panel, main)
+        check(panel.wait_exit() == 0, "exit status %d" % panel.proc.returncode)
+        check(panel.calls("qm7240_close") == [], "a failed session was closed")
+
+
 def case_cancel_first_question(binary):
     with Panel(binary, sim_yaml=one_dac_card()) as panel:
         answer_first_question(panel, "cancel")

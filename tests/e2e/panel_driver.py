@@ -252,15 +252,15 @@ class Panel:
         self.known.update(windows)
         return windows
 
-    def wait_window(self, title, exclude=(), timeout=WINDOW_TIMEOUT, prefix=False):
+    def wait_window(self, title, exclude=(), timeout=WINDOW_TIMEOUT, prefix=False, only=None):
         """Waits for a shown window with exactly this title (or one that begins
         with it); returns its id. Window ids in `exclude` do not count (an
-        earlier box of the same title)."""
+        earlier box of the same title); with `only`, just that window counts."""
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
             for wid, name in self.visible_windows().items():
                 matches = name.startswith(title) if prefix else name == title
-                if matches and wid not in exclude:
+                if matches and wid not in exclude and only in (None, wid):
                     # Let the toolkit finish laying out and take focus.
                     time.sleep(0.3)
                     return wid
@@ -327,15 +327,23 @@ class Panel:
 
 # --- the panel's answers, as keystrokes --------------------------------------
 # The first question's buttons: Auto Find (default), Run In Demo Mode,
-# Enter Address, Cancel (also Escape).
+# Enter Address, Cancel (also Escape). The box is shown again after "Try
+# Again", and then the focus is still on the button chosen last time.
+FIRST_QUESTION_BUTTONS = ["auto", "demo", "address", "cancel"]
+
 
 def answer_first_question(panel, choice):
-    wid = panel.wait_window(FIRST_QUESTION)
+    # Shown again, it is the same window; a closing box of the same title is not it.
+    wid = panel.wait_window(FIRST_QUESTION, only=getattr(panel, "first_question", None))
     # Later boxes of the workflow share its title; its window id tells them apart.
     panel.first_question = wid
-    keys = {"auto": ["Return"], "demo": ["Tab", "Return"], "address": ["Tab", "Tab", "Return"],
-            "cancel": ["Escape"]}[choice]
-    panel.keys(wid, *keys)
+    if choice == "cancel":
+        panel.keys(wid, "Escape")
+        return wid
+    focus = getattr(panel, "first_question_focus", 0)
+    target = FIRST_QUESTION_BUTTONS.index(choice)
+    panel.keys(wid, *(["Tab"] * ((target - focus) % len(FIRST_QUESTION_BUTTONS)) + ["Return"]))
+    panel.first_question_focus = target
     return wid
 
 
