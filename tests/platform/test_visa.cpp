@@ -114,71 +114,49 @@ void TestVisa::expressionMatcher_data()
     QTest::addColumn<QString>("expression");
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("expected");
-    const int match = int(visa::ExpressionMatch::Match);
-    const int no = int(visa::ExpressionMatch::NoMatch);
-    const int invalid = int(visa::ExpressionMatch::Invalid);
-    QTest::newRow("any instr") << "?*INSTR"
-                               << "VXI0::1::INSTR" << match;
-    QTest::newRow("case") << "?*instr"
-                          << "VXI0::1::INSTR" << match;
-    QTest::newRow("whole text") << "VXI"
-                                << "VXI0::1::INSTR" << no;
-    QTest::newRow("question one char") << "VXI?::1::INSTR"
-                                       << "VXI0::1::INSTR" << match;
-    QTest::newRow("question not empty") << "VXI0?::1::INSTR"
-                                        << "VXI0::1::INSTR" << no;
-    QTest::newRow("star zero") << "VXI0*::1::INSTR"
-                               << "VXI::1::INSTR" << match;
-    QTest::newRow("plus needs one") << "VXI0+::1::INSTR"
-                                    << "VXI::1::INSTR" << no;
-    QTest::newRow("plus many") << "PXI0::1+0::INSTR"
-                               << "PXI0::1110::INSTR" << match;
-    QTest::newRow("set range") << "TCPIP[0-9]*::?*"
-                               << "TCPIP12::a::INSTR" << match;
-    QTest::newRow("set range miss") << "TCPIP[0-9]::?*"
-                                    << "TCPIPX::a::INSTR" << no;
-    QTest::newRow("negated set") << "GPIB[^-]?*"
-                                 << "GPIB-VXI0::3::INSTR" << no;
-    QTest::newRow("negated set hit") << "GPIB[^-]?*"
-                                     << "GPIB0::5::INSTR" << match;
-    QTest::newRow("set letters fold") << "[a-c]SRL1::INSTR"
-                                      << "ASRL1::INSTR" << match;
-    QTest::newRow("alternatives") << "(GPIB|ASRL)?*"
-                                  << "ASRL1::INSTR" << match;
-    QTest::newRow("alternatives miss") << "(GPIB|ASRL)?*"
-                                       << "USB0::1::INSTR" << no;
-    QTest::newRow("top-level alternatives") << "USB?*|VXI0::1::INSTR"
-                                            << "VXI0::1::INSTR" << match;
-    QTest::newRow("group repeated") << "(AB)+C"
-                                    << "ababC" << match;
-    QTest::newRow("group repeated miss") << "(AB)+C"
-                                         << "abaC" << no;
-    QTest::newRow("escape star") << "A\\*"
-                                 << "A*" << match;
-    QTest::newRow("escape star literal") << "A\\*"
-                                         << "AAA" << no;
-    QTest::newRow("escape question") << "A\\?"
-                                     << "AB" << no;
-    QTest::newRow("escape in set") << "[\\]x]"
-                                   << "]" << match;
-    QTest::newRow("empty expression") << ""
-                                      << "" << match;
-    QTest::newRow("star first") << "*INSTR"
-                                << "INSTR" << invalid;
-    QTest::newRow("plus after bar") << "A|+B"
-                                    << "B" << invalid;
-    QTest::newRow("open paren") << "(VXI?*"
-                                << "VXI0" << invalid;
-    QTest::newRow("close paren") << "VXI)?*"
-                                 << "VXI)" << invalid;
-    QTest::newRow("open set") << "[0-9"
-                              << "1" << invalid;
-    QTest::newRow("empty set") << "[]"
-                               << "x" << invalid;
-    QTest::newRow("reversed range") << "[9-0]"
-                                    << "5" << invalid;
-    QTest::newRow("trailing backslash") << "VXI\\"
-                                        << "VXI\\" << invalid;
+    using M = visa::ExpressionMatch;
+    const struct
+    {
+        const char *name;
+        const char *expression;
+        const char *text;
+        M expected;
+    } rows[] = {
+        {"any instr", "?*INSTR", "VXI0::1::INSTR", M::Match},
+        {"case", "?*instr", "VXI0::1::INSTR", M::Match},
+        {"whole text", "VXI", "VXI0::1::INSTR", M::NoMatch},
+        {"question one char", "VXI?::1::INSTR", "VXI0::1::INSTR", M::Match},
+        {"question not empty", "VXI0?::1::INSTR", "VXI0::1::INSTR", M::NoMatch},
+        {"star zero", "VXI0*::1::INSTR", "VXI::1::INSTR", M::Match},
+        {"plus needs one", "VXI0+::1::INSTR", "VXI::1::INSTR", M::NoMatch},
+        {"plus many", "PXI0::1+0::INSTR", "PXI0::1110::INSTR", M::Match},
+        {"set range", "TCPIP[0-9]*::?*", "TCPIP12::a::INSTR", M::Match},
+        {"set range miss", "TCPIP[0-9]::?*", "TCPIPX::a::INSTR", M::NoMatch},
+        {"negated set", "GPIB[^-]?*", "GPIB-VXI0::3::INSTR", M::NoMatch},
+        {"negated set hit", "GPIB[^-]?*", "GPIB0::5::INSTR", M::Match},
+        {"set letters fold", "[a-c]SRL1::INSTR", "ASRL1::INSTR", M::Match},
+        {"alternatives", "(GPIB|ASRL)?*", "ASRL1::INSTR", M::Match},
+        {"alternatives miss", "(GPIB|ASRL)?*", "USB0::1::INSTR", M::NoMatch},
+        {"top-level alternatives", "USB?*|VXI0::1::INSTR", "VXI0::1::INSTR", M::Match},
+        {"group repeated", "(AB)+C", "ababC", M::Match},
+        {"group repeated miss", "(AB)+C", "abaC", M::NoMatch},
+        {"escape star", "A\\*", "A*", M::Match},
+        {"escape star literal", "A\\*", "AAA", M::NoMatch},
+        {"escape question", "A\\?", "AB", M::NoMatch},
+        {"escape in set", "[\\]x]", "]", M::Match},
+        {"empty expression", "", "", M::Match},
+        {"star first", "*INSTR", "INSTR", M::Invalid},
+        {"plus after bar", "A|+B", "B", M::Invalid},
+        {"open paren", "(VXI?*", "VXI0", M::Invalid},
+        {"close paren", "VXI)?*", "VXI)", M::Invalid},
+        {"open set", "[0-9", "1", M::Invalid},
+        {"empty set", "[]", "x", M::Invalid},
+        {"reversed range", "[9-0]", "5", M::Invalid},
+        {"trailing backslash", "VXI\\", "VXI\\", M::Invalid},
+    };
+    for (const auto &row : rows)
+        QTest::newRow(row.name) << QString(row.expression) << QString(row.text)
+                                << int(row.expected);
 }
 
 void TestVisa::expressionMatcher()
