@@ -171,84 +171,81 @@ void TestSimFile::mistakes_data()
     const QString cards = head + "    carrier:\n      model: 6080\n      cards:\n";
     const QString card = cards + "        - position: 1\n          model: 0x4C5E\n";
     const QString groups = card + "          groups: ";
-    QTest::newRow("unknown key in a resource") << head + "    slto: 3\n"
-                                               << 3 << "unknown key \"slto\" in a resource";
-    QTest::newRow("unknown top-level key") << "resource:\n  - descriptor: \"VXI0::1::INSTR\"\n"
-                                           << 1 << "unknown key \"resource\" in the file";
-    QTest::newRow("unknown key in a card") << card + "          optoin: \"AB\"\n"
-                                           << 8 << "unknown key \"optoin\" in a card";
-    QTest::newRow("unknown key in the carrier")
-        << head + "    carrier:\n      model: 6080\n      slots: 4\n"
-        << 5 << "unknown key \"slots\" in the carrier";
-    QTest::newRow("quoted number") << head + "    slot: \"2\"\n"
-                                   << 3 << "wrong type: slot must be an integer";
-    QTest::newRow("list for a number") << head + "    slot: [2]\n"
-                                       << 3 << "wrong type: slot must be an integer, not a list";
-    QTest::newRow("text for a number") << head + "    open_delay_ms: soon\n"
-                                       << 3 << "wrong type: open_delay_ms must be an integer";
-    QTest::newRow("mapping for a text") << head + "    hostname: {a: 1}\n"
-                                        << 3 << "wrong type: hostname must be a text";
-    QTest::newRow("resources not a list") << "resources: 5\n"
-                                          << 1 << "wrong type: resources must be a list";
-    QTest::newRow("number out of range") << head + "    slot: 40000\n"
-                                         << 3 << "slot 40000 is outside -32768 to 32767";
-    QTest::newRow("status beyond 32 bits") << head + "    open_status: 0x1BFFF0015\n"
-                                           << 3 << "open_status 7516127253 is outside";
-    QTest::newRow("duplicate descriptor")
-        << head + "  - descriptor: \"VXI0::2::INSTR\"\n  - descriptor: \"vxi::1::instr\"\n"
-        << 4 << "duplicate descriptor \"vxi::1::instr\" (first on line 2)";
-    QTest::newRow("duplicate key") << head + "    slot: 1\n    slot: 2\n"
-                                   << 4 << "duplicate key \"slot\" in a resource";
-    QTest::newRow("position outside the carrier")
-        << head + "    carrier:\n      model: 6080\n      positions: 2\n      cards:\n"
-                  "        - {position: 1, model: 0x4C5E}\n        - {position: 3, model: "
-                  "0x4C5E}\n"
-        << 8 << "card position 3 is outside the carrier's 2 positions";
-    QTest::newRow("position beyond any carrier")
-        << QString(card).replace("position: 1", "position: 65") << 6
-        << "position 65 is outside 1 to 64";
-    QTest::newRow("two cards in one position")
-        << cards +
-               "        - {position: 2, model: 0x4C5E}\n        - {position: 2, model: 0x7240}\n"
-        << 7 << "two cards in position 2 (first on line 6)";
-    QTest::newRow("group kind unknown") << groups + "[current, current, resistance, current]\n"
-                                        << 8 << "unknown group kind \"resistance\"";
-    QTest::newRow("group kind unknown in a mapping")
-        << groups + "[current, current, {power: [0, 1]}, current]\n"
-        << 8 << "unknown group kind \"power\"";
-    QTest::newRow("voltage limits decreasing")
-        << groups + "[current, current, current, {voltage: [5, -5]}]\n"
-        << 8 << "voltage limits must increase";
-    QTest::newRow("voltage limits equal")
-        << groups + "[current, current, current, {voltage: [1, 1]}]\n"
-        << 8 << "voltage limits must increase";
-    QTest::newRow("three groups") << groups + "[current, current, current]\n"
-                                  << 8 << "groups must list 4 groups, not 3";
-    QTest::newRow("unknown operation")
-        << card + "          fail:\n            qm7240_writeChanel: -1\n"
-        << 9 << "unknown key \"qm7240_writeChanel\" in fail";
-    QTest::newRow("channel on an operation without one")
-        << card + "          fail:\n            qm7240_reset: {status: -1, channel: 3}\n"
-        << 9 << "qm7240_reset takes no channel";
-    QTest::newRow("fail without status")
-        << card + "          fail:\n            qm7240_reset: {after: 3}\n"
-        << 9 << "the fail entry of qm7240_reset needs a status";
-    QTest::newRow("open circuit channel") << card + "          open_circuit: [17]\n"
-                                          << 8 << "an open_circuit channel 17 is outside 1 to 16";
-    QTest::newRow("option of three characters") << card + "          option: \"ABC\"\n"
-                                                << 8 << "option is longer than 2 characters";
-    QTest::newRow("descriptor missing") << "resources:\n  - slot: 3\n"
-                                        << 2 << "a resource needs a descriptor";
-    QTest::newRow("descriptor of no interface") << "resources:\n  - descriptor: \"FOO::1\"\n"
-                                                << 2 << "does not begin with a VISA interface";
-    QTest::newRow("card without model") << cards + "        - position: 1\n"
-                                        << 6 << "a card needs a model";
-    QTest::newRow("syntax: unclosed flow") << head + "    carrier: {model: 6080, cards: [\n"
-                                           << 4 << "YAML syntax error";
-    QTest::newRow("syntax: bad indentation")
-        << "resources:\n  - descriptor: \"VXI0::1::INSTR\"\n   slot: 1\n"
-        << 3 << "YAML syntax error";
-    QTest::newRow("empty file") << "\n" << 1 << "the file holds no \"resources\" list";
+    const struct
+    {
+        const char *name;
+        QString yaml;
+        int line;
+        const char *problem;
+    } rows[] = {
+        {"unknown key in a resource", head + "    slto: 3\n", 3,
+         "unknown key \"slto\" in a resource"},
+        {"unknown top-level key", "resource:\n  - descriptor: \"VXI0::1::INSTR\"\n", 1,
+         "unknown key \"resource\" in the file"},
+        {"unknown key in a card", card + "          optoin: \"AB\"\n", 8,
+         "unknown key \"optoin\" in a card"},
+        {"unknown key in the carrier", head + "    carrier:\n      model: 6080\n      slots: 4\n",
+         5, "unknown key \"slots\" in the carrier"},
+        {"quoted number", head + "    slot: \"2\"\n", 3, "wrong type: slot must be an integer"},
+        {"list for a number", head + "    slot: [2]\n", 3,
+         "wrong type: slot must be an integer, not a list"},
+        {"text for a number", head + "    open_delay_ms: soon\n", 3,
+         "wrong type: open_delay_ms must be an integer"},
+        {"mapping for a text", head + "    hostname: {a: 1}\n", 3,
+         "wrong type: hostname must be a text"},
+        {"resources not a list", "resources: 5\n", 1, "wrong type: resources must be a list"},
+        {"number out of range", head + "    slot: 40000\n", 3,
+         "slot 40000 is outside -32768 to 32767"},
+        {"status beyond 32 bits", head + "    open_status: 0x1BFFF0015\n", 3,
+         "open_status 7516127253 is outside"},
+        {"duplicate descriptor",
+         head + "  - descriptor: \"VXI0::2::INSTR\"\n  - descriptor: \"vxi::1::instr\"\n", 4,
+         "duplicate descriptor \"vxi::1::instr\" (first on line 2)"},
+        {"duplicate key", head + "    slot: 1\n    slot: 2\n", 4,
+         "duplicate key \"slot\" in a resource"},
+        {"position outside the carrier",
+         head + "    carrier:\n      model: 6080\n      positions: 2\n      cards:\n        - "
+                "{position: 1, model: 0x4C5E}\n        - {position: 3, model: 0x4C5E}\n",
+         8, "card position 3 is outside the carrier's 2 positions"},
+        {"position beyond any carrier", QString(card).replace("position: 1", "position: 65"), 6,
+         "position 65 is outside 1 to 64"},
+        {"two cards in one position",
+         cards + "        - {position: 2, model: 0x4C5E}\n        - {position: 2, model: 0x7240}\n",
+         7, "two cards in position 2 (first on line 6)"},
+        {"group kind unknown", groups + "[current, current, resistance, current]\n", 8,
+         "unknown group kind \"resistance\""},
+        {"group kind unknown in a mapping",
+         groups + "[current, current, {power: [0, 1]}, current]\n", 8,
+         "unknown group kind \"power\""},
+        {"voltage limits decreasing", groups + "[current, current, current, {voltage: [5, -5]}]\n",
+         8, "voltage limits must increase"},
+        {"voltage limits equal", groups + "[current, current, current, {voltage: [1, 1]}]\n", 8,
+         "voltage limits must increase"},
+        {"three groups", groups + "[current, current, current]\n", 8,
+         "groups must list 4 groups, not 3"},
+        {"unknown operation", card + "          fail:\n            qm7240_writeChanel: -1\n", 9,
+         "unknown key \"qm7240_writeChanel\" in fail"},
+        {"channel on an operation without one",
+         card + "          fail:\n            qm7240_reset: {status: -1, channel: 3}\n", 9,
+         "qm7240_reset takes no channel"},
+        {"fail without status", card + "          fail:\n            qm7240_reset: {after: 3}\n", 9,
+         "the fail entry of qm7240_reset needs a status"},
+        {"open circuit channel", card + "          open_circuit: [17]\n", 8,
+         "an open_circuit channel 17 is outside 1 to 16"},
+        {"option of three characters", card + "          option: \"ABC\"\n", 8,
+         "option is longer than 2 characters"},
+        {"descriptor missing", "resources:\n  - slot: 3\n", 2, "a resource needs a descriptor"},
+        {"descriptor of no interface", "resources:\n  - descriptor: \"FOO::1\"\n", 2,
+         "does not begin with a VISA interface"},
+        {"card without model", cards + "        - position: 1\n", 6, "a card needs a model"},
+        {"syntax: unclosed flow", head + "    carrier: {model: 6080, cards: [\n", 4,
+         "YAML syntax error"},
+        {"syntax: bad indentation", "resources:\n  - descriptor: \"VXI0::1::INSTR\"\n   slot: 1\n",
+         3, "YAML syntax error"},
+        {"empty file", "\n", 1, "the file holds no \"resources\" list"},
+    };
+    for (const auto &row : rows)
+        QTest::newRow(row.name) << row.yaml << row.line << QString(row.problem);
 }
 
 void TestSimFile::mistakes()
