@@ -10,9 +10,7 @@ and keep the descriptors the user stored before.
 import argparse
 import os
 import random
-import re
 import shutil
-import stat
 import subprocess
 import sys
 import tempfile

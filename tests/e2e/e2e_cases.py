@@ -11,8 +11,8 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from panel_driver import (ADDRESS_DIALOG, ERROR_BOX, EXIT_QUESTION, FIRST_QUESTION,  # noqa: E402
-                          MAIN_WINDOW, WARNING_BOX, WORKFLOW_BOX, E2EFailure, Panel, answer_first_question, check,
+from panel_driver import (ADDRESS_DIALOG, ERROR_BOX, MAIN_WINDOW, WARNING_BOX,  # noqa: E402
+                          WORKFLOW_BOX, E2EFailure, Panel, answer_first_question, check,
                           close_main_window, install_watchdog, press_about_button, read_ini)
 
 ONE_DAC_CARD = """\
