@@ -100,15 +100,15 @@ void TestCommonLibrary::contextThroughByteOffsets()
     const unsigned char *table = access(carrier.context, 1, 1);
     QVERIFY(table != nullptr);
     const auto read = at<ReadFunction>(table, 0x20);
-    uint16_t word = 0xFFFF;
-    QCOMPARE(read(carrier.context, 3, 0xFC, &word), VI_SUCCESS);
-    QCOMPARE(word, uint16_t(('A' << 8) | 'B'));
-    QCOMPARE(read(carrier.context, 4, 0xFC, &word), VI_SUCCESS);
-    QCOMPARE(word, uint16_t(('X' << 8) | 'Y'));
-    QCOMPARE(read(carrier.context, 1, 0xFC, &word), VI_SUCCESS);
-    QCOMPARE(word, uint16_t(0)); // a card without option
-    QCOMPARE(read(carrier.context, 6, 0x00, &word), VI_SUCCESS);
-    QCOMPARE(word, uint16_t(0x5E93));
+    // The word read, or -1 when the read fails.
+    auto readWord = [&](int32_t card, int32_t offset) {
+        uint16_t word = 0xFFFF;
+        return read(carrier.context, card, offset, &word) == VI_SUCCESS ? int(word) : -1;
+    };
+    QCOMPARE(readWord(3, 0xFC), ('A' << 8) | 'B');
+    QCOMPARE(readWord(4, 0xFC), ('X' << 8) | 'Y');
+    QCOMPARE(readWord(1, 0xFC), 0); // a card without option
+    QCOMPARE(readWord(6, 0x00), 0x5E93);
 
     QCOMPARE(journalText(sim, "qm6080_openCarrier", {"session", "model", "count", "status"}),
              QString("session=%1 model=6080 count=6 status=0").arg(carrier.vi));
@@ -142,10 +142,8 @@ void TestCommonLibrary::accessTables()
     QVERIFY(first != nullptr);
     QVERIFY(second != nullptr);
     QVERIFY(first != second);
-    QVERIFY(c->access(c, 0, 0) == nullptr);
-    QVERIFY(c->access(c, 2, 1) == nullptr);
-    QVERIFY(c->access(c, 1, 2) == nullptr);
-    QVERIFY(c->access(c, -1, 1) == nullptr);
+    for (const auto &ab : {std::make_pair(0, 0), {2, 1}, {1, 2}, {-1, 1}})
+        QVERIFY(c->access(c, ab.first, ab.second) == nullptr);
     ViUInt16 word = 0;
     QCOMPARE(first->read(c, 1, 0, &word), VI_SUCCESS);
     QCOMPARE(word, ViUInt16(0x4C5E));
