@@ -482,9 +482,7 @@ void TestWorkflow::openFailed()
     const QString title = modelCode == 0x7240 ? "Vorilan 7240 SFP: Select Function Card"
                                               : "Vorilan 8152 SFP: Select Function Card";
 
-    QList<int> numbers;
-    for (int i = 0; i < descriptors.size(); ++i)
-        numbers << 2;
+    const QList<int> numbers = QVector<int>(descriptors.size(), 2).toList();
     auto stayed = std::make_shared<bool>(false);
     auto defaultText = std::make_shared<QString>();
     ModalAnswerer::instance().click("Enter Address");
