@@ -113,7 +113,6 @@ public:
         root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
         const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
         xcb_change_window_attributes(c, root, XCB_CW_EVENT_MASK, &mask);
-        utf8 = atom("UTF8_STRING");
         netWmName = atom("_NET_WM_NAME");
         tabCode = keycode(0xff09);
         returnCode = keycode(0xff0d);
@@ -225,7 +224,6 @@ private:
 
     xcb_connection_t *c = nullptr;
     xcb_window_t root = 0;
-    xcb_atom_t utf8 = 0;
     xcb_atom_t netWmName = 0;
     xcb_keycode_t tabCode = 0;
     xcb_keycode_t returnCode = 0;
