@@ -15,6 +15,8 @@ import subprocess
 import sys
 import tempfile
 
+# The helper is imported from the source tree, which keeps no bytecode.
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from panel_driver import (ADDRESS_DIALOG, MAIN_WINDOW, WARNING_BOX, WORKFLOW_BOX,  # noqa: E402

@@ -9,6 +9,8 @@ import os
 import sys
 import time
 
+# The helper is imported from the source tree, which keeps no bytecode.
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from panel_driver import (ADDRESS_DIALOG, ERROR_BOX, MAIN_WINDOW, WARNING_BOX,  # noqa: E402

@@ -13,6 +13,8 @@ import subprocess
 import sys
 import tempfile
 
+# The helper is imported from the source tree, which keeps no bytecode.
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from panel_driver import (MAIN_WINDOW, E2EFailure, Panel, answer_first_question,  # noqa: E402

@@ -16,6 +16,8 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 REPO = os.path.dirname(os.path.dirname(HERE))
+# The helper is imported from the source tree, which keeps no bytecode.
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(REPO, "tests", "e2e"))
 
 from panel_driver import (ADDRESS_DIALOG, ERROR_BOX, FIRST_QUESTION, MAIN_WINDOW,  # noqa: E402
