@@ -121,6 +121,12 @@ QByteArray streamed(const QVariant &value)
     return bytes;
 }
 
+// The name QSettings looks a listed key up by: without empty parts.
+QString lookupName(const QString &key)
+{
+    return key.split(QLatin1Char('/'), Qt::SkipEmptyParts).join(QLatin1Char('/'));
+}
+
 // Every key outside the dialog's group, with its value, under the name
 // QSettings looks it up by. A key QSettings lists but cannot read back (one
 // from a "[]" section, listed with a leading slash) has a null value: a
@@ -131,7 +137,7 @@ QMap<QString, QByteArray> otherGroups(QSettings &settings, const QString &group,
 {
     QMap<QString, QByteArray> result;
     for (const QString &key : settings.allKeys()) {
-        const QString name = key.split(QLatin1Char('/'), Qt::SkipEmptyParts).join(QLatin1Char('/'));
+        const QString name = lookupName(key);
         const QVariant value = settings.value(key);
         if (!value.isValid() && unreadable)
             unreadable->insert(name);
@@ -245,7 +251,7 @@ void checkSaved(qm6080fp_fcEnterAddress &dialog, const QString &folder,
         check(keys.contains(key), "key missing from the model's group", key);
     for (const QString &key : keys)
         check(expectedKeys.contains(key) ||
-                  unreadable.contains(dialog.modelText + QLatin1Char('/') + key),
+                  unreadable.contains(lookupName(dialog.modelText + QLatin1Char('/') + key)),
               "the model's group holds a key the dialog did not write", key);
     written.endGroup();
 }
