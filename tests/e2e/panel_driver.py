@@ -216,6 +216,7 @@ class Panel:
         if kind is not None:
             sys.stderr.write("--- panel stderr ---\n" + self.stderr() + "\n")
             sys.stderr.write("--- windows ---\n%r\n" % (self.known,))
+            sys.stderr.write("--- kept for a look: %s\n" % self.workdir)
         self.x.stop()
         if self.own_workdir and kind is None:
             shutil.rmtree(self.workdir, ignore_errors=True)
