@@ -105,6 +105,17 @@ def take(binary, out):
         panel.keys(main, "Tab")
         time.sleep(0.3)
         panel.screenshot(main, os.path.join(out, "main-real-lamp.png"))
+        # The About box with the card's own hardware page, then the toolkit's
+        # licence text behind the licence link of its first row.
+        press_about_button(panel, main)
+        about = panel.wait_window("About Vorilan 7240 Soft Front Panel")
+        time.sleep(0.3)
+        panel.screenshot(about, os.path.join(out, "about-real.png"))
+        panel.xdotool("mousemove", "--window", str(about), "365", "150", "click", "1")
+        licence = panel.wait_window("Qt LGPL License")
+        time.sleep(0.3)
+        panel.screenshot(licence, os.path.join(out, "licence.png"))
+        panel.keys(licence, "Escape")
 
     # Demo mode and the About box.
     with Panel(binary) as panel:
