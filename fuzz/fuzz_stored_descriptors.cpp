@@ -138,6 +138,9 @@ QMap<QString, QByteArray> otherGroups(QSettings &settings, const QString &group,
     QMap<QString, QByteArray> result;
     for (const QString &key : settings.allKeys()) {
         const QString name = lookupName(key);
+        // A line "=value" gives a key without a name, which no rewrite keeps.
+        if (name.isEmpty())
+            continue;
         const QVariant value = settings.value(key);
         if (!value.isValid() && unreadable)
             unreadable->insert(name);
