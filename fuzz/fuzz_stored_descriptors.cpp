@@ -128,12 +128,13 @@ QString lookupName(const QString &key)
 }
 
 // Every key outside the dialog's group, with its value, under the name
-// QSettings looks it up by. A key QSettings lists but cannot read back (one
-// from a "[]" section, listed with a leading slash) has a null value: a
-// rewrite of the file may make it readable, even inside the dialog's group,
-// so `unreadable` collects the names of all of them.
+// QSettings looks it up by. A key QSettings lists under another name (one
+// from a "[]" or "[/8152/]" section, with empty parts) cannot be read by
+// that name and has a null value here: a rewrite of the file may write it
+// under its lookup name, even inside the dialog's group, so `aliases`
+// collects the lookup names of all of them.
 QMap<QString, QByteArray> otherGroups(QSettings &settings, const QString &group,
-                                      QSet<QString> *unreadable = nullptr)
+                                      QSet<QString> *aliases = nullptr)
 {
     QMap<QString, QByteArray> result;
     for (const QString &key : settings.allKeys()) {
@@ -141,13 +142,13 @@ QMap<QString, QByteArray> otherGroups(QSettings &settings, const QString &group,
         // A line "=value" gives a key without a name, which no rewrite keeps.
         if (name.isEmpty())
             continue;
-        const QVariant value = settings.value(key);
-        if (!value.isValid() && unreadable)
-            unreadable->insert(name);
+        const bool alias = name != key;
+        if (alias && aliases)
+            aliases->insert(name);
         if (name == group || name.startsWith(group + QLatin1Char('/')))
             continue;
-        if (value.isValid())
-            result.insert(name, streamed(value));
+        if (!alias)
+            result.insert(name, streamed(settings.value(key)));
         else if (!result.contains(name))
             result.insert(name, QByteArray());
     }
@@ -179,7 +180,7 @@ void checkLoaded(const qm6080fp_fcEnterAddress &dialog, bool multiCard)
 }
 
 void checkSaved(qm6080fp_fcEnterAddress &dialog, const QString &folder,
-                const QMap<QString, QByteArray> &othersBefore, const QSet<QString> &unreadable)
+                const QMap<QString, QByteArray> &othersBefore, const QSet<QString> &aliases)
 {
     // The history each entry must have written: its current text first, then
     // its items, without repeats, at most five.
@@ -254,7 +255,7 @@ void checkSaved(qm6080fp_fcEnterAddress &dialog, const QString &folder,
         check(keys.contains(key), "key missing from the model's group", key);
     for (const QString &key : keys)
         check(expectedKeys.contains(key) ||
-                  unreadable.contains(lookupName(dialog.modelText + QLatin1Char('/') + key)),
+                  aliases.contains(lookupName(dialog.modelText + QLatin1Char('/') + key)),
               "the model's group holds a key the dialog did not write", key);
     written.endGroup();
 }
@@ -266,15 +267,15 @@ void run(qm6080fp_fcEnterAddress &dialog, bool multiCard, const QByteArray &cont
     const QString original = folder + QStringLiteral("/original.ini");
     writeFile(original, content);
     QMap<QString, QByteArray> othersBefore;
-    QSet<QString> unreadable;
+    QSet<QString> aliases;
     {
         QSettings before(original, QSettings::IniFormat);
-        othersBefore = otherGroups(before, dialog.modelText, &unreadable);
+        othersBefore = otherGroups(before, dialog.modelText, &aliases);
     }
 
     dialog.loadDescriptors();
     checkLoaded(dialog, multiCard);
-    checkSaved(dialog, folder, othersBefore, unreadable);
+    checkSaved(dialog, folder, othersBefore, aliases);
 }
 
 // The dialog takes the file's place from ALLUSERSPROFILE when it is made.
