@@ -78,7 +78,12 @@ ViStatus qm7240_init(ViConstRsrc rsrcName, ViUInt16 fcNumber, ViBoolean idQuery,
 ViStatus qm7240_close(ViSession vi);
 
 /**
-    @brief Resets the card: every channel to 0, every current group to 0 to 24 mA.
+    @brief Resets the card's outputs and ranges.
+
+    After VI_SUCCESS every channel's output is 0 (0 A or 0 V) and every current group is at
+    range QM7240_RANGE_0_24MA, so qm7240_getOutputRange reports 0 and 24 for it; a voltage
+    group keeps its fixed range. The session stays open. After any other status, a warning
+    included, the card's state is not settled.
     @return VI_SUCCESS; VI_ERROR_INV_OBJECT
  */
 ViStatus qm7240_reset(ViSession vi);
