@@ -122,17 +122,25 @@ void qm6080fp_AppFC::closeEvent(QCloseEvent *event)
     qm6080fp_app::closeEvent(event);
 }
 
+void qm6080fp_AppFC::cardWasReset() {}
+
 void qm6080fp_AppFC::resetDevice()
 {
     QApplication::setOverrideCursor(Qt::BusyCursor);
+    const bool reset = !d_demo && d_fc;
     ViStatus status = VI_SUCCESS;
-    if (!d_demo && d_fc)
+    if (reset)
         status = d_fc->resetCard(d_vi);
     // The box that may follow is a question to the user, not part of the wait.
     QApplication::restoreOverrideCursor();
 
-    if (status == VI_SUCCESS)
+    if (status == VI_SUCCESS) {
+        // Only a reset the card confirmed changes what the panel shows; after
+        // a warning nobody knows what state the card is in.
+        if (reset)
+            cardWasReset();
         return;
+    }
     char text[1024] = {};
     qm6080_statusText(status, text);
     text[sizeof text - 1] = '\0';

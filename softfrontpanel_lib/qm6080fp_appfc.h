@@ -15,14 +15,19 @@ class qm6080fp_AppFC : public qm6080fp_app
     Q_OBJECT
 
 public:
-    qm6080fp_AppFC(qm6080fp_genFC *fc, bool multipleCards, bool skipConnect,
-                   const char *qwtVersion, bool usesKissFft);
+    qm6080fp_AppFC(qm6080fp_genFC *fc, bool multipleCards, bool skipConnect, const char *qwtVersion,
+                   bool usesKissFft);
     ~qm6080fp_AppFC() override;
 
     ViSession vi() const { return d_vi; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // Runs after Reset Device has reset the card and the driver answered
+    // exactly 0 (never in demo mode), so that the panel can show the card's
+    // reset state instead of what it showed before. The busy cursor is gone by
+    // then: the panel may have to show a box. Does nothing here.
+    virtual void cardWasReset();
 
     ViSession d_vi = 0;
     int d_demo = 0;

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QCursor>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -41,6 +42,30 @@ public:
     qm6080fp_About *about() const { return aboutDialog; }
     QPushButton *aboutPush() const { return aboutButton; }
     QPushButton *resetPush() const { return resetButton; }
+
+    // The override cursor's shape, -1 for none.
+    static int cursorShape()
+    {
+        const QCursor *cursor = QApplication::overrideCursor();
+        return cursor ? int(cursor->shape()) : -1;
+    }
+    // The override cursor each time the panel's hook ran.
+    QList<int> hookCursors;
+
+protected:
+    void cardWasReset() override { hookCursors << cursorShape(); }
+};
+
+// Records the override cursor while the driver resets the card.
+class CursorCard : public TestCard
+{
+public:
+    ViStatus resetCard(ViSession sessionHandle) override
+    {
+        resetCursors << Frame::cursorShape();
+        return TestCard::resetCard(sessionHandle);
+    }
+    QList<int> resetCursors;
 };
 
 // A VXI carrier in `slot` with DAC cards in `position` and in position 3.
@@ -189,9 +214,11 @@ void TestAppFC::demoTexts()
     QCOMPARE(labelState(frame->carrier()), " (hidden): " + vxiHelp);
     QCOMPARE(labelState(frame->card()), " (hidden): " + cardHelp);
 
-    // Reset Device and closing make no driver call in demo mode.
+    // Reset Device and closing make no driver call in demo mode, and the
+    // panel is not told of a reset that never happened.
     frame->resetPush()->click();
     QCOMPARE(QApplication::overrideCursor(), nullptr);
+    QCOMPARE(frame->hookCursors, QList<int>());
     frame.reset();
     const QStringList names = sim.callNames();
     for (const char *call : {"qm7240_init", "qm7240_reset", "qm7240_close", "viGetAttribute"})
@@ -343,16 +370,26 @@ void TestAppFC::resetStatus()
 
     SimFixture sim(vxiSystem(5, 2, failure));
     storeAddress("7240", {"VXI0::5::INSTR"}, {2});
-    TestCard card;
+    CursorCard card;
     answerEnterAddress();
     auto frame = std::make_unique<Frame>(&card, false);
     sim.clearJournal();
 
     std::shared_ptr<ModalRecord> box;
+    int boxCursor = -2;
     if (status != 0)
-        box = ModalAnswerer::instance().click(status < 0 ? "No" : "OK");
+        box = ModalAnswerer::instance().expect([&boxCursor, status](QWidget *window) {
+            boxCursor = Frame::cursorShape();
+            ModalAnswerer::clickButton(window, status < 0 ? "No" : "OK");
+        });
     frame->resetPush()->click();
     QCOMPARE(QApplication::overrideCursor(), nullptr);
+    // Busy while the card resets; the box, and the panel's hook that may show
+    // one, come after the busy cursor has gone.
+    QCOMPARE(card.resetCursors, QList<int>{int(Qt::BusyCursor)});
+    QCOMPARE(boxCursor, status != 0 ? -1 : -2);
+    // Only a reset the card confirmed reaches the panel.
+    QCOMPARE(frame->hookCursors, status == 0 ? QList<int>{-1} : QList<int>());
 
     QCOMPARE(journalText(sim, "qm7240_reset", {"session", "status"}),
              QString("session=%1 status=%2").arg(frame->vi()).arg(status));
