@@ -61,6 +61,8 @@ bool isCurrentGroup(ViInt32 type)
     return type == QM7240_OUTPUT_CURRENT;
 }
 
+const char unreadRangeText[] = "could not be read";
+
 } // namespace
 
 qm7240fp_App::qm7240fp_App(qm6080fp_genFC *fc) : qm6080fp_AppFC(fc, false, false, nullptr, false)
@@ -93,13 +95,10 @@ qm7240fp_App::qm7240fp_App(qm6080fp_genFC *fc) : qm6080fp_AppFC(fc, false, false
                 errorLed[g][k]->setToolTip(ledHelp);
             }
         }
-        const QString rangeHelp =
-            QStringLiteral("Range of output value selection for all channels in group %1.")
-                .arg(g + 1);
         QWidget *rangeWidget = rangeComboBox[g] ? static_cast<QWidget *>(rangeComboBox[g])
                                                 : static_cast<QWidget *>(rangeLineEdit[g]);
-        rangeWidget->setWhatsThis(rangeHelp);
-        rangeWidget->setToolTip(rangeHelp);
+        rangeWidget->setWhatsThis(rangeHelp(g));
+        rangeWidget->setToolTip(rangeHelp(g));
         const QString groupHelp = QStringLiteral("Group of channels number %1.").arg(g + 1);
         groupBox[g]->setWhatsThis(groupHelp);
         groupBox[g]->setToolTip(groupHelp);
@@ -108,9 +107,11 @@ qm7240fp_App::qm7240fp_App(qm6080fp_genFC *fc) : qm6080fp_AppFC(fc, false, false
     // Only now: building and ranging the controls above must not write to the card.
     connectControls();
 
+    // The poll only feeds the lamps: without a current group in play it has
+    // nothing to show.
     bool anyCurrentGroup = false;
     for (int g = 0; g < groupCount; ++g)
-        anyCurrentGroup = anyCurrentGroup || isCurrentGroup(m_grpType[g]);
+        anyCurrentGroup = anyCurrentGroup || drivesCurrentGroup(g);
     if (anyCurrentGroup)
         statusTimer->start(statusPollMs);
 
@@ -127,16 +128,22 @@ void qm7240fp_App::buildGroup(int g, QGridLayout *groupGrid)
 
     auto *channelGrid = new QGridLayout;
     auto *groupColumn = new QVBoxLayout;
-    auto *rangeRow = new QHBoxLayout;
+    rangeRow[g] = new QHBoxLayout;
     groupBox[g]->setLayout(groupColumn);
     groupColumn->addLayout(channelGrid);
-    groupColumn->addLayout(rangeRow);
+    groupColumn->addLayout(rangeRow[g]);
 
     if (!d_demo) {
         const ViStatus status =
             qm7240_getOutputRange(vi(), g + 1, &m_grpType[g], &m_loLimit[g], &m_hiLimit[g]);
-        if (status != VI_SUCCESS)
+        if (status != VI_SUCCESS) {
+            // Whatever the driver left in the members says nothing: the group
+            // may well be a voltage group, which must get neither a range
+            // selection nor amperes. Marked before the box, which lets the
+            // event loop run.
+            m_grpKnown[g] = false;
             reportStatus(status, getOutputRangeCall);
+        }
     } else if (g < 2) {
         m_grpType[g] = QM7240_OUTPUT_CURRENT;
     } else {
@@ -144,7 +151,7 @@ void qm7240fp_App::buildGroup(int g, QGridLayout *groupGrid)
         m_loLimit[g] = -10.0;
         m_hiLimit[g] = 10.0;
     }
-    const bool current = isCurrentGroup(m_grpType[g]);
+    const bool current = drivesCurrentGroup(g);
 
     for (int k = 0; k < channelsPerGroup; ++k) {
         const int n = 4 * g + k + 1;
@@ -160,14 +167,18 @@ void qm7240fp_App::buildGroup(int g, QGridLayout *groupGrid)
     }
 
     rangeLabel[g] = new QLabel;
-    rangeRow->addWidget(rangeLabel[g]);
+    rangeRow[g]->addWidget(rangeLabel[g]);
 
+    if (!m_grpKnown[g]) {
+        leaveGroupAlone(g, QLatin1String(unreadRangeText));
+        return;
+    }
     if (!current) {
         rangeLineEdit[g] = new QLineEdit(groupBox[g]);
         rangeLineEdit[g]->setReadOnly(true);
         rangeLineEdit[g]->setText(QStringLiteral("%1-%2V").arg(QString::number(m_loLimit[g]),
                                                                QString::number(m_hiLimit[g])));
-        rangeRow->addWidget(rangeLineEdit[g]);
+        rangeRow[g]->addWidget(rangeLineEdit[g]);
         rangeLabel[g]->setText(QStringLiteral("Voltage Range:"));
         groupBox[g]->setTitle(QStringLiteral("Group %1 - Voltage Output").arg(g + 1));
         // Small ranges need the fourth decimal to show their grid at all.
@@ -179,12 +190,53 @@ void qm7240fp_App::buildGroup(int g, QGridLayout *groupGrid)
         for (const currentRange_t &range : currentRangeTable)
             rangeComboBox[g]->addItem(QString::fromLatin1(range.text));
         rangeComboBox[g]->setCurrentIndex(0);
-        rangeRow->addWidget(rangeComboBox[g]);
+        rangeRow[g]->addWidget(rangeComboBox[g]);
         rangeLabel[g]->setText(QStringLiteral("Current Range:"));
         groupBox[g]->setTitle(QStringLiteral("Group %1 - Current Output").arg(g + 1));
     }
 
     setRange_slot(g);
+}
+
+bool qm7240fp_App::drivesCurrentGroup(int g) const
+{
+    return m_grpKnown[g] && isCurrentGroup(m_grpType[g]);
+}
+
+void qm7240fp_App::leaveGroupAlone(int g, const QString &rangeText)
+{
+    m_grpKnown[g] = false;
+    groupBox[g]->setTitle(QStringLiteral("Group %1 - Range Unknown").arg(g + 1));
+    rangeLabel[g]->setText(QStringLiteral("Range:"));
+    rangeLineEdit[g] = new QLineEdit(groupBox[g]);
+    rangeLineEdit[g]->setReadOnly(true);
+    rangeRow[g]->addWidget(rangeLineEdit[g]);
+    rangeLineEdit[g]->setText(rangeText);
+    rangeLineEdit[g]->setWhatsThis(rangeHelp(g));
+    rangeLineEdit[g]->setToolTip(rangeHelp(g));
+    // Without a range there is no grid to put a value on, and nothing is
+    // written to these outputs.
+    for (int k = 0; k < channelsPerGroup; ++k)
+        setControlQuietly(dacCtrl[g][k], 0.0, 0.0, 0.0);
+    groupBox[g]->setEnabled(false);
+}
+
+QString qm7240fp_App::rangeHelp(int g) const
+{
+    QString help =
+        QStringLiteral("Range of output value selection for all channels in group %1.").arg(g + 1);
+    if (!m_grpKnown[g])
+        help += QStringLiteral("\nThe panel does not know this group's range and leaves the "
+                               "group alone: nothing is written to it.");
+    return help;
+}
+
+void qm7240fp_App::setControlQuietly(qm7240_dblCtrl *ctrl, double lo, double hi, double value)
+{
+    const QSignalBlocker blocker(ctrl);
+    ctrl->setRange(lo, hi);
+    ctrl->setSingleStep((hi - lo) * lsbPerStep / qm7240fp_maxCode);
+    ctrl->setValue(qBound(lo, value, hi));
 }
 
 void qm7240fp_App::connectControls()
@@ -241,7 +293,7 @@ void qm7240fp_App::registerHardwareInfo()
 
 void qm7240fp_App::setRange_slot(int grp)
 {
-    if (grp < 0 || grp >= groupCount)
+    if (grp < 0 || grp >= groupCount || !m_grpKnown[grp])
         return;
 
     const bool current = isCurrentGroup(m_grpType[grp]);
@@ -306,6 +358,8 @@ void qm7240fp_App::setValue_slot(int indx, double val)
         return;
     const int grp = (indx - 1) / channelsPerGroup;
     const int k = (indx - 1) % channelsPerGroup;
+    if (!m_grpKnown[grp])
+        return;
 
     const qm7240fp_quantised_t q = qm7240fp_quantise(val, m_loLimit[grp], m_hiLimit[grp]);
     showQuantised(dacCtrl[grp][k], q.value);
@@ -341,6 +395,8 @@ void qm7240fp_App::timeEvent_slot()
 
     ViUInt16 stat = 0;
     for (int i = 0; i < groupCount * channelsPerGroup; ++i) {
+        if (!m_grpKnown[i / channelsPerGroup])
+            continue;
         const ViStatus status = qm7240_getDACStatus(vi(), i + 1, &stat);
         if (status != VI_SUCCESS) {
             // Stopped for good: a card that cannot report its status would

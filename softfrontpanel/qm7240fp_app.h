@@ -7,6 +7,7 @@
 class QComboBox;
 class QGridLayout;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QTimer;
@@ -43,20 +44,32 @@ protected:
     QComboBox *rangeComboBox[4] = {};
     QLineEdit *rangeLineEdit[4] = {};
     QTimer *statusTimer = nullptr;
-    // Zero until the card reports them: a group whose read fails is built as
-    // a current group from its combo box.
+    // What the card reported; meaningful only while m_grpKnown holds.
     ViInt32 m_grpType[4] = {};
     double m_loLimit[4] = {};
     double m_hiLimit[4] = {};
+    // False when the panel does not know a group's type and range (the card
+    // would not say at start-up). Such a group is left alone for the rest of
+    // the run: no range call, no write, no poll.
+    bool m_grpKnown[4] = {true, true, true, true};
 
 private:
     void buildGroup(int g, QGridLayout *groupGrid);
     void connectControls();
     void registerHardwareInfo();
+    bool drivesCurrentGroup(int g) const;
+    // Takes group g out of play; `rangeText` says what is known of its range.
+    void leaveGroupAlone(int g, const QString &rangeText);
+    QString rangeHelp(int g) const;
+    // Puts a control on a range and value without writing the channel.
+    void setControlQuietly(qm7240_dblCtrl *ctrl, double lo, double hi, double value);
     // Sets a channel's control to its quantised value without writing it again.
     void showQuantised(qm7240_dblCtrl *ctrl, double value);
     // Shows a non-zero driver status: an error box offering to exit, or a warning.
     void reportStatus(ViStatus status, const char *callText);
+
+    // Each group's range row.
+    QHBoxLayout *rangeRow[4] = {};
 };
 
 #endif

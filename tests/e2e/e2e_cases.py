@@ -190,6 +190,36 @@ def case_reset_device(binary):
         check(len(panel.calls("qm7240_close")) == 1, "closes: %r" % panel.calls("qm7240_close"))
 
 
+def case_unreadable_group(binary):
+    # Group 2, a current group, will not tell its range.
+    fail = ("          fail:\n"
+            "            qm7240_getOutputRange: {status: -1074001000, group: 2}\n")
+    with Panel(binary, sim_yaml=one_dac_card(fail)) as panel:
+        answer_first_question(panel, "auto")
+        box = panel.wait_window(ERROR_BOX)
+        # No (the second button) goes on with the panel.
+        panel.keys(box, "Tab", "space")
+        main = panel.wait_window(MAIN_WINDOW)
+        ranges = [(e["group"], e["range"]) for e in panel.calls("qm7240_setOutputRange")]
+        check(ranges == [(1, 1)], "start-up range selections: %r" % ranges)
+        # Two ticks of the poll, then a typed value: the disabled group is
+        # not in the focus chain, so the keystrokes end up elsewhere.
+        panel.wait_calls("qm7240_getDACStatus", 24)
+        writes = len(panel.calls("qm7240_writeChannel"))
+        type_into_channel6(panel, main, "5")
+        panel.wait_calls("qm7240_writeChannel", writes + 1)
+        written = [e["channel"] for e in panel.calls("qm7240_writeChannel")]
+        polled = [e["channel"] for e in panel.calls("qm7240_getDACStatus")]
+        check(not {5, 6, 7, 8} & set(written), "group 2 written: %r" % written)
+        check(polled[:24] == [1, 2, 3, 4, 9, 10, 11, 12, 13, 14, 15, 16] * 2,
+              "polled channels %r" % polled)
+        check(not {5, 6, 7, 8} & set(polled), "group 2 polled: %r" % polled)
+        close_main_window(panel, main)
+        check(panel.wait_exit() == 0, "exit status %d" % panel.proc.returncode)
+        check(not any(e.get("group") == 2 for e in panel.calls("qm7240_setOutputRange")),
+              "a range went to group 2")
+
+
 def case_poll_warning(binary):
     fail = ("          fail:\n"
             "            qm7240_getDACStatus: {status: 1073481000, channel: 6, after: 3}\n")

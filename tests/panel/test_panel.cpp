@@ -47,7 +47,8 @@ private slots:
     void pollRunsDuringWriteBox();
     void startupFailures_data();
     void startupFailures();
-    void failedRangeReadBuildsCurrentGroup();
+    void unreadableGroupLeftAlone_data();
+    void unreadableGroupLeftAlone();
     void userRangeFailure();
     void exitFromErrorBox();
     void exitFromErrorBoxChild();
@@ -205,6 +206,27 @@ void checkHelp(const QWidget *widget, const QString &text)
 {
     QCOMPARE(widget->whatsThis(), text);
     QCOMPARE(widget->toolTip(), text);
+}
+
+// A group the panel leaves alone: it says only its number and that its range is not known.
+void checkLeftAlone(PanelProbe *panel, int g, const QString &rangeText)
+{
+    QCOMPARE(panel->groupBox[g]->title(), QStringLiteral("Group %1 - Range Unknown").arg(g + 1));
+    QCOMPARE(panel->rangeLabel[g]->text(), QStringLiteral("Range:"));
+    QVERIFY(!panel->groupBox[g]->isEnabled());
+    QVERIFY(!panel->rangeComboBox[g] || panel->rangeComboBox[g]->isHidden());
+    QVERIFY(!panel->rangeLineEdit[g]->isHidden());
+    QVERIFY(panel->rangeLineEdit[g]->isReadOnly());
+    QCOMPARE(panel->rangeLineEdit[g]->text(), rangeText);
+    checkHelp(panel->rangeLineEdit[g],
+              QStringLiteral("Range of output value selection for all channels in group %1.\n"
+                             "The panel does not know this group's range and leaves the group "
+                             "alone: nothing is written to it.")
+                  .arg(g + 1));
+    for (int k = 0; k < 4; ++k) {
+        QVERIFY(!panel->dacCtrl[g][k]->isEnabled());
+        QCOMPARE(panel->dacCtrl[g][k]->value(), 0.0);
+    }
 }
 
 std::unique_ptr<PanelProbe> openPanel(qm7240_fc &fc)
@@ -738,8 +760,9 @@ void TestPanel::startupFailures_data()
         QTest::newRow(name) << failing(QLatin1String(operation), rule) << boxText
                             << (status < 0 ? "No" : "OK") << calls << model << revision << serial;
     };
-    row("range read of group 1 fails", "qm7240_getOutputRange",
-        QStringLiteral("{status: %1, group: 1}").arg(tmo), 0, tmo, errorBoxText(getRangeCall, tmo));
+    row("range read of group 4 fails", "qm7240_getOutputRange",
+        QStringLiteral("{status: %1, group: 4}").arg(tmo), 13, tmo,
+        errorBoxText(getRangeCall, tmo));
     row("range selection of group 2 warns", "qm7240_setOutputRange",
         QStringLiteral("{status: %1, group: 2}").arg(warn), 7, warn, warningBoxText(warn));
     row("start-up write of channel 3 fails", "qm7240_writeChannel",
@@ -780,35 +803,68 @@ void TestPanel::startupFailures()
     QCOMPARE(panel->dacCtrl[0][0]->maximum(), 24.0);
 }
 
-void TestPanel::failedRangeReadBuildsCurrentGroup()
+void TestPanel::unreadableGroupLeftAlone_data()
 {
-    SimFixture sim(cardWith(failing(QStringLiteral("qm7240_getOutputRange"),
-                                    QStringLiteral("{status: %1, group: 3}").arg(VI_ERROR_TMO))));
+    QTest::addColumn<QString>("groups");
+    QTest::addColumn<int>("group");
+    QTest::addColumn<QStringList>("calls");
+    QTest::addColumn<QList<int>>("polled");
+
+    QStringList calls = normalStartup();
+    calls[12] = failed(calls[12], VI_ERROR_TMO);
+    QTest::newRow("voltage group 3") << QString::fromLatin1(defaultGroups) << 3 << calls
+                                     << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 13, 14, 15, 16};
+    // Then no lamp is left to watch, and the poll does not run.
+    QTest::newRow("the only current group")
+        << "[current, {voltage: [-10, 10]}, {voltage: [0, 5]}, {voltage: [0, 1]}]" << 1
+        << QStringList{failed(QStringLiteral("getOutputRange 1"), VI_ERROR_TMO),
+                       "getOutputRange 2",
+                       "getOutputRange 3",
+                       "getOutputRange 4",
+                       "readSerialNo",
+                       "revision_query"}
+        << QList<int>{};
+}
+
+void TestPanel::unreadableGroupLeftAlone()
+{
+    QFETCH(QString, groups);
+    QFETCH(int, group);
+    QFETCH(QStringList, calls);
+    QFETCH(QList<int>, polled);
+
+    SimFixture sim(systemYaml(
+        groups, failing(QStringLiteral("qm7240_getOutputRange"),
+                        QStringLiteral("{status: %1, group: %2}").arg(VI_ERROR_TMO).arg(group))));
     qm7240_fc fc;
     ModalAnswerer::instance().click(QStringLiteral("Auto Find"));
     auto readBox = ModalAnswerer::instance().click(QStringLiteral("No"));
-    auto rangeBox = ModalAnswerer::instance().click(QStringLiteral("No"));
     auto panel = std::make_unique<PanelProbe>(&fc);
 
-    // Nothing was read, so group 3 is what its zeroed members say: a current
-    // group, ranged from its combo box. The card then refuses the range.
+    // One box, for the read; the group never hears from the panel again.
     QCOMPARE(readBox->text, errorBoxText(getRangeCall, VI_ERROR_TMO));
-    QCOMPARE(rangeBox->text, errorBoxText(setRangeCall, QM7240_ERROR_NOT_CURRENT_GROUP));
-    QCOMPARE(panel->m_grpType[2], 0);
-    QCOMPARE(panel->rangeLabel[2]->text(), QStringLiteral("Current Range:"));
-    QVERIFY(panel->rangeComboBox[2]);
-    QVERIFY(panel->errorLed[2][0]);
-    QCOMPARE(panel->dacCtrl[2][0]->minimum(), 0.0);
-    QCOMPARE(panel->dacCtrl[2][0]->maximum(), 24.0);
-    QCOMPARE(panel->groupBox[2]->title(), QStringLiteral("Group 3 - Current Output"));
+    QCOMPARE(panelCalls(sim, panel->vi(), true), calls);
+    const int g = group - 1;
+    checkLeftAlone(panel.get(), g, QStringLiteral("could not be read"));
+    for (int k = 0; k < 4; ++k)
+        QVERIFY(!panel->errorLed[g][k]);
+    QCOMPARE(panel->statusTimer->isActive(), !polled.isEmpty());
 
-    const QStringList calls = panelCalls(sim, panel->vi());
-    const int read3 = calls.indexOf(failed(QStringLiteral("getOutputRange 3"), VI_ERROR_TMO));
-    QVERIFY(read3 > 0);
-    QCOMPARE(calls.mid(read3 + 1, 6), (QStringList{failed(QStringLiteral("setOutputRange 3 1"),
-                                                          QM7240_ERROR_NOT_CURRENT_GROUP),
-                                                   write(9, 0.0), write(10, 0.0), write(11, 0.0),
-                                                   write(12, 0.0), "getOutputRange 4"}));
+    // Not even a slot called directly reaches it, nor does the poll.
+    sim.clearJournal();
+    panel->setRange_slot(g);
+    panel->setValue_slot(4 * g + 2, 1.0);
+    if (polled.isEmpty())
+        QTest::qWait(900);
+    else
+        QTRY_VERIFY_WITH_TIMEOUT(polledChannels(sim).size() >= 2 * polled.size(), 5000);
+    QCOMPARE(panelCalls(sim, panel->vi()), QStringList());
+    const QList<int> channels = polledChannels(sim);
+    QCOMPARE(channels.isEmpty(), polled.isEmpty());
+    QCOMPARE(channels.mid(0, polled.size()), polled);
+    for (int channel : channels)
+        QVERIFY2((channel - 1) / 4 != g, qPrintable(QString::number(channel)));
+    QCOMPARE(panel->dacCtrl[g][1]->value(), 0.0);
 }
 
 void TestPanel::userRangeFailure()
