@@ -38,6 +38,9 @@ constexpr int currentRangeCount = int(sizeof(currentRangeTable) / sizeof(current
 constexpr int groupCount = 4;
 constexpr int channelsPerGroup = 4;
 constexpr int statusPollMs = 400;
+// A lamp that nothing watches any more shows its third colour, a neutral grey.
+constexpr int notMonitoredValue = 2;
+const QColor notMonitoredColor(128, 128, 128);
 // One arrow click moves a value by this many converter steps.
 constexpr double lsbPerStep = 100.0;
 
@@ -59,6 +62,14 @@ const char revisionQueryCall[] =
 bool isCurrentGroup(ViInt32 type)
 {
     return type == QM7240_OUTPUT_CURRENT;
+}
+
+QString ledHelp(int n)
+{
+    return QStringLiteral("LED indicating an output error for the current output type for "
+                          "channel %1.\nThe red color indicates an error caused by an open "
+                          "circuit or not appropriate load.")
+        .arg(n);
 }
 
 const char unreadRangeText[] = "could not be read";
@@ -85,14 +96,8 @@ qm7240fp_App::qm7240fp_App(qm6080fp_genFC *fc) : qm6080fp_AppFC(fc, false, false
             dacCtrl[g][k]->setWhatsThis(ctrlHelp);
             dacCtrl[g][k]->setToolTip(ctrlHelp);
             if (errorLed[g][k]) {
-                const QString ledHelp =
-                    QStringLiteral(
-                        "LED indicating an output error for the current output type for "
-                        "channel %1.\nThe red color indicates an error caused by an open "
-                        "circuit or not appropriate load.")
-                        .arg(n);
-                errorLed[g][k]->setWhatsThis(ledHelp);
-                errorLed[g][k]->setToolTip(ledHelp);
+                errorLed[g][k]->setWhatsThis(ledHelp(n));
+                errorLed[g][k]->setToolTip(ledHelp(n));
             }
         }
         QWidget *rangeWidget = rangeComboBox[g] ? static_cast<QWidget *>(rangeComboBox[g])
@@ -229,6 +234,31 @@ QString qm7240fp_App::rangeHelp(int g) const
         help += QStringLiteral("\nThe panel does not know this group's range and leaves the "
                                "group alone: nothing is written to it.");
     return help;
+}
+
+void qm7240fp_App::showLampState(int g, int k)
+{
+    qm6080fp_led *led = errorLed[g][k];
+    if (!led)
+        return;
+    QString help = ledHelp(4 * g + k + 1);
+    if (m_pollStopped)
+        help += QStringLiteral("\nNot monitored: the status poll stopped after an error.");
+    led->setWhatsThis(help);
+    led->setToolTip(help);
+    // An unlit lamp would claim "no error" although nothing checks the output
+    // any more; a lit one still tells of the last error seen.
+    if (m_pollStopped && led->currentValue() == 0) {
+        led->setThirdColor(notMonitoredColor);
+        led->setValue(notMonitoredValue);
+    }
+}
+
+void qm7240fp_App::showLampStates()
+{
+    for (int g = 0; g < groupCount; ++g)
+        for (int k = 0; k < channelsPerGroup; ++k)
+            showLampState(g, k);
 }
 
 void qm7240fp_App::setControlQuietly(qm7240_dblCtrl *ctrl, double lo, double hi, double value)
@@ -400,13 +430,18 @@ void qm7240fp_App::timeEvent_slot()
         const ViStatus status = qm7240_getDACStatus(vi(), i + 1, &stat);
         if (status != VI_SUCCESS) {
             // Stopped for good: a card that cannot report its status would
-            // otherwise bury the user in boxes.
+            // otherwise bury the user in boxes. The lamps say so before the
+            // box does.
             statusTimer->stop();
+            m_pollStopped = true;
+            showLampStates();
             reportStatus(status, getDACStatusCall);
             return;
         }
+        // Any error status lights the lamp; the lamp's value 2 is kept for
+        // the "not monitored" look.
         if (qm6080fp_led *led = errorLed[i / channelsPerGroup][i % channelsPerGroup])
-            led->setValue(stat);
+            led->setValue(stat != 0 ? 1 : 0);
     }
 }
 

@@ -52,6 +52,8 @@ protected:
     // would not say at start-up). Such a group is left alone for the rest of
     // the run: no range call, no write, no poll.
     bool m_grpKnown[4] = {true, true, true, true};
+    // The status poll stopped after a non-zero status; it never restarts.
+    bool m_pollStopped = false;
 
 private:
     void buildGroup(int g, QGridLayout *groupGrid);
@@ -61,6 +63,9 @@ private:
     // Takes group g out of play; `rangeText` says what is known of its range.
     void leaveGroupAlone(int g, const QString &rangeText);
     QString rangeHelp(int g) const;
+    // Greys a lamp that nothing watches any more and says why in its help.
+    void showLampState(int g, int k);
+    void showLampStates();
     // Puts a control on a range and value without writing the channel.
     void setControlQuietly(qm7240_dblCtrl *ctrl, double lo, double hi, double value);
     // Sets a channel's control to its quantised value without writing it again.

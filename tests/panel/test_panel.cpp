@@ -208,6 +208,18 @@ void checkHelp(const QWidget *widget, const QString &text)
     QCOMPARE(widget->toolTip(), text);
 }
 
+QString lampHelp(int n)
+{
+    return QStringLiteral("LED indicating an output error for the current output type for "
+                          "channel %1.\nThe red color indicates an error caused by an open "
+                          "circuit or not appropriate load.")
+        .arg(n);
+}
+
+const QString pollStoppedLine =
+    QStringLiteral("\nNot monitored: the status poll stopped after an error.");
+const QColor notMonitoredGrey(128, 128, 128);
+
 // A group the panel leaves alone: it says only its number and that its range is not known.
 void checkLeftAlone(PanelProbe *panel, int g, const QString &rangeText)
 {
@@ -358,11 +370,7 @@ void TestPanel::startupRealMode()
             if (led) {
                 QCOMPARE(led->currentValue(), 0);
                 QCOMPARE(led->currentOnColor(), QColor(Qt::red));
-                checkHelp(led, QStringLiteral(
-                                   "LED indicating an output error for the current output type "
-                                   "for channel %1.\nThe red color indicates an error caused by an "
-                                   "open circuit or not appropriate load.")
-                                   .arg(n));
+                checkHelp(led, lampHelp(n));
             }
         }
     }
@@ -684,7 +692,11 @@ void TestPanel::pollFailure()
     panel->dacCtrl[0][1]->setValue(5.0);
     panel->dacCtrl[1][2]->setValue(5.0);
 
-    auto box = ModalAnswerer::instance().click(button);
+    int lamp1InBox = -1;
+    auto box = ModalAnswerer::instance().expect([&](QWidget *window) {
+        lamp1InBox = panel->errorLed[0][0]->currentValue();
+        ModalAnswerer::clickButton(window, button);
+    });
     QTRY_VERIFY_WITH_TIMEOUT(box->seen, 5000);
     QTRY_VERIFY_WITH_TIMEOUT(box->widget.isNull(), 5000);
 
@@ -694,16 +706,24 @@ void TestPanel::pollFailure()
     QVERIFY(!driverText(status).isEmpty());
     QVERIFY(!panel->statusTimer->isActive());
 
-    // Channels 1 to 5 were read and shown; channel 6 ended the tick.
-    QCOMPARE(panel->errorLed[0][1]->currentValue(), 1);
-    QCOMPARE(panel->errorLed[0][0]->currentValue(), 0);
-    QCOMPARE(panel->errorLed[1][2]->currentValue(), 0);
+    // Channels 1 to 5 were read and shown; channel 6 ended the tick. From then
+    // on no lamp claims "no error": the unlit ones turn grey before the box
+    // appears, the lit one stays red, and each says why.
     QCOMPARE(polledChannels(sim), (QList<int>{1, 2, 3, 4, 5, 6}));
-
-    // And the poll never comes back.
-    QTest::qWait(1000);
-    QCOMPARE(polledChannels(sim).size(), 6);
-    QCOMPARE(panel->errorLed[0][1]->currentValue(), 1);
+    QCOMPARE(lamp1InBox, 2);
+    for (int pass = 0; pass < 2; ++pass) {
+        if (pass == 1) {
+            // And the poll never comes back.
+            QTest::qWait(1000);
+            QCOMPARE(polledChannels(sim).size(), 6);
+        }
+        for (int i = 0; i < 8; ++i) {
+            qm6080fp_led *led = panel->errorLed[i / 4][i % 4];
+            QCOMPARE(led->currentValue(), i == 1 ? 1 : 2);
+            QCOMPARE(led->lampColor(), i == 1 ? QColor(Qt::red) : notMonitoredGrey);
+            checkHelp(led, lampHelp(i + 1) + pollStoppedLine);
+        }
+    }
 }
 
 void TestPanel::pollRunsDuringWriteBox()
