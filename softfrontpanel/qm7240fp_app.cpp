@@ -11,6 +11,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 #include "qm6080fp_about.h"
 #include "qm6080fp_led.h"
 #include "qm6080fp_messages.h"
@@ -62,6 +64,18 @@ const char revisionQueryCall[] =
 bool isCurrentGroup(ViInt32 type)
 {
     return type == QM7240_OUTPUT_CURRENT;
+}
+
+// The combo-box row whose limits the card reported, or -1 for limits that
+// name none of the ranges (a NaN included).
+int currentRangeIndex(double lo, double hi)
+{
+    constexpr double tolerance = 1e-6; // mA
+    for (int i = 0; i < currentRangeCount; ++i)
+        if (std::fabs(lo - currentRangeTable[i].lo) <= tolerance &&
+            std::fabs(hi - currentRangeTable[i].hi) <= tolerance)
+            return i;
+    return -1;
 }
 
 QString ledHelp(int n)
@@ -181,15 +195,10 @@ void qm7240fp_App::buildGroup(int g, QGridLayout *groupGrid)
     if (!current) {
         rangeLineEdit[g] = new QLineEdit(groupBox[g]);
         rangeLineEdit[g]->setReadOnly(true);
-        rangeLineEdit[g]->setText(QStringLiteral("%1-%2V").arg(QString::number(m_loLimit[g]),
-                                                               QString::number(m_hiLimit[g])));
+        showVoltageRange(g);
         rangeRow[g]->addWidget(rangeLineEdit[g]);
         rangeLabel[g]->setText(QStringLiteral("Voltage Range:"));
         groupBox[g]->setTitle(QStringLiteral("Group %1 - Voltage Output").arg(g + 1));
-        // Small ranges need the fourth decimal to show their grid at all.
-        if (m_hiLimit[g] <= 1.0)
-            for (int k = 0; k < channelsPerGroup; ++k)
-                dacCtrl[g][k]->setDecimals(4);
     } else {
         rangeComboBox[g] = new QComboBox(groupBox[g]);
         for (const currentRange_t &range : currentRangeTable)
@@ -208,22 +217,41 @@ bool qm7240fp_App::drivesCurrentGroup(int g) const
     return m_grpKnown[g] && isCurrentGroup(m_grpType[g]);
 }
 
+void qm7240fp_App::showVoltageRange(int g)
+{
+    rangeLineEdit[g]->setText(
+        QStringLiteral("%1-%2V").arg(QString::number(m_loLimit[g]), QString::number(m_hiLimit[g])));
+    // Small ranges need the fourth decimal to show their grid at all.
+    for (int k = 0; k < channelsPerGroup; ++k) {
+        const QSignalBlocker blocker(dacCtrl[g][k]);
+        dacCtrl[g][k]->setDecimals(m_hiLimit[g] <= 1.0 ? 4 : 3);
+    }
+}
+
 void qm7240fp_App::leaveGroupAlone(int g, const QString &rangeText)
 {
     m_grpKnown[g] = false;
     groupBox[g]->setTitle(QStringLiteral("Group %1 - Range Unknown").arg(g + 1));
     rangeLabel[g]->setText(QStringLiteral("Range:"));
-    rangeLineEdit[g] = new QLineEdit(groupBox[g]);
-    rangeLineEdit[g]->setReadOnly(true);
-    rangeRow[g]->addWidget(rangeLineEdit[g]);
+    if (rangeComboBox[g])
+        rangeComboBox[g]->hide();
+    if (!rangeLineEdit[g]) {
+        rangeLineEdit[g] = new QLineEdit(groupBox[g]);
+        rangeLineEdit[g]->setReadOnly(true);
+        rangeRow[g]->addWidget(rangeLineEdit[g]);
+        // After a reset the window is on screen: a new child is not shown by itself.
+        rangeLineEdit[g]->show();
+    }
     rangeLineEdit[g]->setText(rangeText);
     rangeLineEdit[g]->setWhatsThis(rangeHelp(g));
     rangeLineEdit[g]->setToolTip(rangeHelp(g));
-    // Without a range there is no grid to put a value on, and nothing is
-    // written to these outputs.
+    // Without a range there is no grid to put a value on; the outputs are at
+    // 0 after a reset, and nothing is written to them from here on.
     for (int k = 0; k < channelsPerGroup; ++k)
         setControlQuietly(dacCtrl[g][k], 0.0, 0.0, 0.0);
     groupBox[g]->setEnabled(false);
+    for (int k = 0; k < channelsPerGroup; ++k)
+        showLampState(g, k);
 }
 
 QString qm7240fp_App::rangeHelp(int g) const
@@ -244,11 +272,13 @@ void qm7240fp_App::showLampState(int g, int k)
     QString help = ledHelp(4 * g + k + 1);
     if (m_pollStopped)
         help += QStringLiteral("\nNot monitored: the status poll stopped after an error.");
+    if (!m_grpKnown[g])
+        help += QStringLiteral("\nNot monitored: the range of this group is not known.");
     led->setWhatsThis(help);
     led->setToolTip(help);
     // An unlit lamp would claim "no error" although nothing checks the output
     // any more; a lit one still tells of the last error seen.
-    if (m_pollStopped && led->currentValue() == 0) {
+    if ((m_pollStopped || !m_grpKnown[g]) && led->currentValue() == 0) {
         led->setThirdColor(notMonitoredColor);
         led->setValue(notMonitoredValue);
     }
@@ -267,6 +297,63 @@ void qm7240fp_App::setControlQuietly(qm7240_dblCtrl *ctrl, double lo, double hi,
     ctrl->setRange(lo, hi);
     ctrl->setSingleStep((hi - lo) * lsbPerStep / qm7240fp_maxCode);
     ctrl->setValue(qBound(lo, value, hi));
+}
+
+void qm7240fp_App::cardWasReset()
+{
+    // Until the next poll a lamp only knows what it showed before the reset.
+    for (int g = 0; g < groupCount; ++g)
+        for (int k = 0; k < channelsPerGroup; ++k)
+            if (errorLed[g][k])
+                errorLed[g][k]->setValue(0);
+
+    for (int g = 0; g < groupCount; ++g) {
+        // A group the panel never knew has no controls fit for whatever the
+        // card may say now.
+        if (!m_grpKnown[g])
+            continue;
+        ViInt32 type = 0;
+        ViReal64 lo = 0.0;
+        ViReal64 hi = 0.0;
+        const ViStatus status = qm7240_getOutputRange(vi(), g + 1, &type, &lo, &hi);
+        if (status != VI_SUCCESS) {
+            leaveGroupAlone(g, QLatin1String(unreadRangeText));
+            reportStatus(status, getOutputRangeCall);
+            continue;
+        }
+        // A group does not change its type, and a current group's controls
+        // only know three ranges; an answer that fits neither is shown as
+        // what it is, and the group is left alone.
+        const bool current = isCurrentGroup(m_grpType[g]);
+        const int index = current ? currentRangeIndex(lo, hi) : -1;
+        if (isCurrentGroup(type) != current || (current && index < 0)) {
+            leaveGroupAlone(
+                g, QStringLiteral("card reports %1-%2%3")
+                       .arg(QString::number(lo), QString::number(hi),
+                            isCurrentGroup(type) ? QStringLiteral("mA") : QStringLiteral("V")));
+            continue;
+        }
+
+        if (current) {
+            const QSignalBlocker blocker(rangeComboBox[g]);
+            rangeComboBox[g]->setCurrentIndex(index);
+            m_loLimit[g] = currentRangeTable[index].lo;
+            m_hiLimit[g] = currentRangeTable[index].hi;
+        } else {
+            m_loLimit[g] = lo;
+            m_hiLimit[g] = hi;
+            showVoltageRange(g);
+        }
+        for (int k = 0; k < channelsPerGroup; ++k)
+            setControlQuietly(dacCtrl[g][k], m_loLimit[g], m_hiLimit[g], 0.0);
+    }
+
+    showLampStates();
+    bool anyCurrentGroup = false;
+    for (int g = 0; g < groupCount; ++g)
+        anyCurrentGroup = anyCurrentGroup || drivesCurrentGroup(g);
+    if (!anyCurrentGroup)
+        statusTimer->stop();
 }
 
 void qm7240fp_App::connectControls()

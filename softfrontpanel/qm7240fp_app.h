@@ -48,18 +48,22 @@ protected:
     ViInt32 m_grpType[4] = {};
     double m_loLimit[4] = {};
     double m_hiLimit[4] = {};
-    // False when the panel does not know a group's type and range (the card
-    // would not say at start-up). Such a group is left alone for the rest of
-    // the run: no range call, no write, no poll.
+    // False once the panel does not know a group's type and range (the card
+    // would not say, at start-up or after a reset). Such a group is left
+    // alone for the rest of the run: no range call, no write, no poll.
     bool m_grpKnown[4] = {true, true, true, true};
     // The status poll stopped after a non-zero status; it never restarts.
     bool m_pollStopped = false;
+
+    // Shows the card's state after a confirmed reset, without writing to it.
+    void cardWasReset() override;
 
 private:
     void buildGroup(int g, QGridLayout *groupGrid);
     void connectControls();
     void registerHardwareInfo();
     bool drivesCurrentGroup(int g) const;
+    void showVoltageRange(int g);
     // Takes group g out of play; `rangeText` says what is known of its range.
     void leaveGroupAlone(int g, const QString &rangeText);
     QString rangeHelp(int g) const;
@@ -73,7 +77,7 @@ private:
     // Shows a non-zero driver status: an error box offering to exit, or a warning.
     void reportStatus(ViStatus status, const char *callText);
 
-    // Each group's range row.
+    // Each group's range row, for a range field that replaces the combo box.
     QHBoxLayout *rangeRow[4] = {};
 };
 

@@ -190,6 +190,43 @@ def case_reset_device(binary):
         check(len(panel.calls("qm7240_close")) == 1, "closes: %r" % panel.calls("qm7240_close"))
 
 
+def case_reset_shows_card_state(binary):
+    with Panel(binary, sim_yaml=one_dac_card()) as panel:
+        answer_first_question(panel, "auto")
+        main = panel.wait_window(MAIN_WINDOW)
+        # 5 mA on channel 6, then group 2's range box down to 4-20mA.
+        type_into_channel6(panel, main, "5")
+        panel.wait_calls("qm7240_writeChannel", 9)
+        panel.keys(main, "Tab", "Tab", "Tab", "Down", "Down")
+        panel.wait_calls("qm7240_setOutputRange", 4)
+        panel.wait_calls("qm7240_writeChannel", 20)
+        # Back to Reset Device, where the focus started, and press it.
+        mark = len(panel.journal())
+        panel.keys(main, *(["shift+Tab"] * 13), "space")
+        panel.wait_calls("qm7240_getOutputRange", 8)
+        after = [e for e in panel.journal()[mark:] if e["call"] != "qm7240_getDACStatus"]
+        got = [(e["call"], e.get("group"), e["status"]) for e in after]
+        check(got == [("qm7240_reset", None, 0)] + [("qm7240_getOutputRange", g, 0)
+                                                     for g in range(1, 5)],
+              "calls after Reset Device: %r" % got)
+
+        # The window shows the card's state: channel 6 at 0 on the 0-24mA
+        # grid (one arrow click is 100 steps of 24/65535 mA from there), and
+        # group 2's range box on 0-24mA (one item down is 0-20mA, which a box
+        # still on 4-20mA, the last item, could not go to).
+        mark = len(panel.journal())
+        panel.keys(main, *(["Tab"] * 10), "Up")
+        panel.wait_calls("qm7240_writeChannel", 21)
+        panel.keys(main, "Tab", "Tab", "Tab", "Down")
+        panel.wait_calls("qm7240_setOutputRange", 5)
+        got = card_calls(panel, mark)
+        check(len(got) >= 2 and got[0][:2] == ("writeChannel", 6)
+              and abs(got[0][2] - 100 * 24.0 / 65535 / 1000) < 1e-12
+              and got[1] == ("setOutputRange", 2, 2, 0), "after the reset: %r" % got)
+        close_main_window(panel, main)
+        check(panel.wait_exit() == 0, "exit status %d" % panel.proc.returncode)
+
+
 def case_unreadable_group(binary):
     # Group 2, a current group, will not tell its range.
     fail = ("          fail:\n"

@@ -12,6 +12,7 @@ public:
     using qm7240fp_App::qm7240fp_App;
 
     using qm6080fp_app::aboutDialog;
+    using qm6080fp_app::resetButton;
     using qm6080fp_AppFC::d_demo;
     using qm7240fp_App::channelLabel;
     using qm7240fp_App::dacCtrl;

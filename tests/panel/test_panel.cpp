@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMetaMethod>
+#include <QPushButton>
 #include <QTimer>
 
 #include <climits>
@@ -49,6 +50,8 @@ private slots:
     void startupFailures();
     void unreadableGroupLeftAlone_data();
     void unreadableGroupLeftAlone();
+    void resetShowsCardState_data();
+    void resetShowsCardState();
     void userRangeFailure();
     void exitFromErrorBox();
     void exitFromErrorBoxChild();
@@ -218,6 +221,8 @@ QString lampHelp(int n)
 
 const QString pollStoppedLine =
     QStringLiteral("\nNot monitored: the status poll stopped after an error.");
+const QString unknownGroupLine =
+    QStringLiteral("\nNot monitored: the range of this group is not known.");
 const QColor notMonitoredGrey(128, 128, 128);
 
 // A group the panel leaves alone: it says only its number and that its range is not known.
@@ -887,6 +892,119 @@ void TestPanel::unreadableGroupLeftAlone()
     QCOMPARE(panel->dacCtrl[g][1]->value(), 0.0);
 }
 
+void TestPanel::resetShowsCardState_data()
+{
+    QTest::addColumn<QString>("fail");
+    QTest::addColumn<QString>("pollBox");
+    QTest::addColumn<QString>("resetBox");
+    QTest::addColumn<QStringList>("calls");
+    QTest::addColumn<bool>("cardState");
+    QTest::addColumn<bool>("group1Known");
+
+    const QStringList reads{"getOutputRange 1", "getOutputRange 2", "getOutputRange 3",
+                            "getOutputRange 4"};
+    const int tmo = VI_ERROR_TMO;
+    const int warn = VI_WARN_NSUP_ID_QUERY;
+    QTest::newRow("reset") << QString() << QString() << QString() << QStringList{"reset"} + reads
+                           << true << true;
+    QTest::newRow("reset after the poll stopped")
+        << failing(QStringLiteral("qm7240_getDACStatus"),
+                   QStringLiteral("{status: %1, channel: 16, after: 1}").arg(warn))
+        << "OK" << QString() << QStringList{"reset"} + reads << true << true;
+    QStringList unread = QStringList{"reset"} + reads;
+    unread[1] = failed(unread[1], tmo);
+    QTest::newRow("group 1 unreadable after the reset")
+        << failing(QStringLiteral("qm7240_getOutputRange"),
+                   QStringLiteral("{status: %1, group: 1, after: 1}").arg(tmo))
+        << QString() << "No" << unread << true << false;
+    QTest::newRow("reset fails") << failing(QStringLiteral("qm7240_reset"), QString::number(tmo))
+                                 << QString() << "No"
+                                 << QStringList{failed(QStringLiteral("reset"), tmo)} << false
+                                 << true;
+    QTest::newRow("reset warns") << failing(QStringLiteral("qm7240_reset"), QString::number(warn))
+                                 << QString() << "OK"
+                                 << QStringList{failed(QStringLiteral("reset"), warn)} << false
+                                 << true;
+}
+
+void TestPanel::resetShowsCardState()
+{
+    QFETCH(QString, fail);
+    QFETCH(QString, pollBox);
+    QFETCH(QString, resetBox);
+    QFETCH(QStringList, calls);
+    QFETCH(bool, cardState);
+    QFETCH(bool, group1Known);
+
+    SimFixture sim(cardWith(openCircuit(QStringLiteral("6")) + fail));
+    qm7240_fc fc;
+    auto panel = openPanel(fc);
+    std::shared_ptr<ModalRecord> stopBox;
+    if (!pollBox.isEmpty())
+        stopBox = ModalAnswerer::instance().click(pollBox);
+
+    // 4-20mA on group 1, 5 mA into the open channel 6, 5 V on channel 11.
+    QTest::keyClick(panel->rangeComboBox[0], Qt::Key_End);
+    panel->dacCtrl[1][1]->setValue(5.0);
+    panel->dacCtrl[2][2]->setValue(5.0);
+    qm6080fp_led *lamp6 = panel->errorLed[1][1];
+    QTRY_VERIFY_WITH_TIMEOUT(lamp6->currentValue() == 1, 5000);
+    if (stopBox)
+        QTRY_VERIFY_WITH_TIMEOUT(stopBox->seen && stopBox->widget.isNull(), 5000);
+    const bool pollStopped = !panel->statusTimer->isActive();
+    QCOMPARE(pollStopped, bool(stopBox));
+
+    sim.clearJournal();
+    std::shared_ptr<ModalRecord> box;
+    if (!resetBox.isEmpty())
+        box = ModalAnswerer::instance().click(resetBox);
+    panel->resetButton->click();
+    QVERIFY(!box || box->seen);
+    // Reads only: not one range call or write reaches the card.
+    QCOMPARE(panelCalls(sim, panel->vi()), calls);
+
+    // Right after the reset; then again once the poll had its chance.
+    for (int pass = 0; pass < 2; ++pass) {
+        if (pass == 1) {
+            QTest::qWait(900);
+            QCOMPARE(panelCalls(sim, panel->vi()), calls);
+        }
+        if (!group1Known) {
+            checkLeftAlone(panel.get(), 0, QStringLiteral("could not be read"));
+        } else {
+            QCOMPARE(panel->rangeComboBox[0]->currentIndex(), cardState ? 0 : 2);
+            QCOMPARE(panel->m_loLimit[0], cardState ? 0.0 : 4.0);
+            QCOMPARE(panel->dacCtrl[0][0]->minimum(), cardState ? 0.0 : 4.0);
+            QCOMPARE(panel->dacCtrl[0][0]->maximum(), cardState ? 24.0 : 20.0);
+            QVERIFY(qAbs(panel->dacCtrl[0][0]->singleStep() -
+                         (cardState ? 0.036621652552071414 : 0.024414435034714275)) < 1e-12);
+            QCOMPARE(panel->dacCtrl[0][0]->text(),
+                     cardState ? QStringLiteral("0.000") : QStringLiteral("4.000"));
+        }
+        QCOMPARE(panel->dacCtrl[1][1]->text(),
+                 cardState ? QStringLiteral("0.000") : QStringLiteral("5.000"));
+        QCOMPARE(panel->dacCtrl[2][2]->text(),
+                 cardState ? QStringLiteral("0.000") : QStringLiteral("5.000"));
+        QCOMPARE(panel->rangeLineEdit[3]->text(), QStringLiteral("0-1V"));
+        QCOMPARE(panel->dacCtrl[3][0]->decimals(), 4);
+
+        // The lamps: unlit where the card is watched (channel 6 carries no
+        // current any more), grey where nothing watches it.
+        for (int i = 0; i < 8; ++i) {
+            const bool watched = !pollStopped && (group1Known || i >= 4);
+            qm6080fp_led *led = panel->errorLed[i / 4][i % 4];
+            const int lit = i == 5 && !cardState ? 1 : 0;
+            QCOMPARE(led->currentValue(), watched ? lit : 2);
+            checkHelp(led, lampHelp(i + 1) + (pollStopped ? pollStoppedLine : QString()) +
+                               (group1Known || i >= 4 ? QString() : unknownGroupLine));
+        }
+    }
+    QCOMPARE(panel->statusTimer->isActive(), !pollStopped);
+    if (!group1Known)
+        for (int channel : polledChannels(sim))
+            QVERIFY2(channel > 4, qPrintable(QString::number(channel)));
+}
+
 void TestPanel::userRangeFailure()
 {
     SimFixture sim(
@@ -989,6 +1107,11 @@ void TestPanel::demoMode()
     QVERIFY(qAbs(panel->dacCtrl[0][0]->singleStep() - 0.024414435034714275) < 1e-12);
     typeInto(panel->dacCtrl[1][1], QStringLiteral("5"));
     QTest::keyClick(panel->dacCtrl[1][1], Qt::Key_Return);
+    QCOMPARE(panel->dacCtrl[1][1]->text(), QStringLiteral("5.000"));
+    // Without a card, Reset Device changes nothing on screen.
+    panel->resetButton->click();
+    QCOMPARE(panel->rangeComboBox[0]->currentIndex(), 2);
+    QCOMPARE(panel->dacCtrl[0][0]->text(), QStringLiteral("4.000"));
     QCOMPARE(panel->dacCtrl[1][1]->text(), QStringLiteral("5.000"));
     QTest::qWait(900);
     QVERIFY(panel->statusTimer->isActive());
