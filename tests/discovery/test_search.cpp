@@ -146,7 +146,7 @@ QString carrierResource(const QString &descriptor, const QString &extra, const Q
     return text + QStringLiteral("      cards: %1\n").arg(cards);
 }
 
-const QString oneDac = QStringLiteral("[{position: 1, model: 0x7240}]");
+const QString oneDac = QStringLiteral("[{position: 1, model: 0x4C5E}]");
 
 // A VXI carrier in `slot`.
 QString vxi(const QString &descriptor, int slot, const QString &cards = oneDac, int model = 6080,
@@ -359,7 +359,7 @@ void TestSearch::onlyVxiRunsOnTheGuiThread()
     SimFixture sim(QStringLiteral("resources:\n") +
                    vxi("VXI0::2::INSTR", 2, "[{position: 1, model: 0x4C5E}]") +
                    "  - descriptor: \"VXI0::5::INSTR\"\n    slot: 5\n" +
-                   vxi("VXI1::3::INSTR", 3, "[{position: 2, model: 0x7240}]"));
+                   vxi("VXI1::3::INSTR", 3, "[{position: 2, model: 0x4C5E}]"));
     ProgressSpy spy(&sim);
     TestCard card;
     qm6080fp_fcSelect dialog(&card, false);
@@ -398,7 +398,7 @@ void TestSearch::networkProbesRunInParallel()
                                 QStringLiteral("    open_delay_ms: 300\n    tcpip_address: "
                                                "\"10.0.0.%1\"\n")
                                     .arg(i),
-                                "[{position: 1, model: 0x7240}]", 1864);
+                                "[{position: 1, model: 0x4C5E}]", 1864);
     SimFixture sim(yaml);
     ProgressSpy spy(&sim);
     TestCard card;
@@ -460,7 +460,7 @@ void TestSearch::tree_data()
     QTest::addColumn<int>("lastNumber");
 
     QTest::newRow("positions 1 and 3, 2 empty")
-        << vxi("VXI0::2::INSTR", 2, "[{position: 1, model: 0x7240}, {position: 3, model: 0x7240}]",
+        << vxi("VXI0::2::INSTR", 2, "[{position: 1, model: 0x4C5E}, {position: 3, model: 0x4C5E}]",
                6080, 4)
         << QStringList({"VXI0 (enabled, expanded)", "  Slot 2 - 6080 MB (enabled, expanded)",
                         "    FC 1 | 7240 | 1 | VXI0::2::INSTR (selectable)",
@@ -469,7 +469,7 @@ void TestSearch::tree_data()
 
     QTest::newRow("supported and unsupported cards")
         << vxi("VXI0::2::INSTR", 2,
-               "[{position: 1, model: 0x7240}, {position: 2, model: 0x5E93}]") +
+               "[{position: 1, model: 0x4C5E}, {position: 2, model: 0x5E93}]") +
                vxi("VXI0::6::INSTR", 6,
                    "[{position: 1, model: 0x1234}, {position: 2, model: 0x7241}]")
         << QStringList({"VXI0 (enabled, expanded)", "  Slot 2 - 6080 MB (enabled, expanded)",
@@ -499,8 +499,8 @@ void TestSearch::tree_data()
         << 0 << "" << 0;
 
     QTest::newRow("network box under two descriptors, the first one kept")
-        << lxi("192.168.2.100", "[{position: 1, model: 0x7240}]", "TCPIP0::lxi-box::INSTR") +
-               lxi("192.168.2.100") + lxi("192.168.2.101", "[{position: 2, model: 0x7240}]")
+        << lxi("192.168.2.100", "[{position: 1, model: 0x4C5E}]", "TCPIP0::lxi-box::INSTR") +
+               lxi("192.168.2.100") + lxi("192.168.2.101", "[{position: 2, model: 0x4C5E}]")
         << QStringList({"TCPIP0 (enabled, expanded)",
                         "  192.168.2.100 - 4231 LXI (enabled, expanded)",
                         "    FC 1 | 7240 | 1 | TCPIP0::lxi-box::INSTR (selectable)",
@@ -526,7 +526,7 @@ void TestSearch::tree_data()
         << QStringLiteral("  - descriptor: \"VXI0::1::INSTR\"\n    slot: 1\n"
                           "  - descriptor: \"VXI0::2::INSTR\"\n    open_status: -1073807343\n") +
                carrierResource("VXI0::3::INSTR", "    slot: 3\n    open_status: 1073676413\n",
-                               "[{position: 1, model: 0x7240}]") +
+                               "[{position: 1, model: 0x4C5E}]") +
                QStringLiteral("  - descriptor: \"TCPIP0::10.1.1.1::INSTR\"\n"
                               "    tcpip_address: \"10.1.1.1\"\n")
         << QStringList({"TCPIP0 (enabled, expanded)", "VXI0 (enabled, expanded)",
@@ -535,9 +535,9 @@ void TestSearch::tree_data()
         << 1 << "VXI0::3::INSTR" << 1;
 
     QTest::newRow("unreadable slot and address read as 0 and empty")
-        << carrierResource("VXI0::8::INSTR", "", "[{position: 1, model: 0x7240}]", 1864) +
-               carrierResource("TCPIP0::lxi-a::INSTR", "", "[{position: 2, model: 0x7240}]") +
-               carrierResource("TCPIP0::lxi-b::INSTR", "", "[{position: 3, model: 0x7240}]")
+        << carrierResource("VXI0::8::INSTR", "", "[{position: 1, model: 0x4C5E}]", 1864) +
+               carrierResource("TCPIP0::lxi-a::INSTR", "", "[{position: 2, model: 0x4C5E}]") +
+               carrierResource("TCPIP0::lxi-b::INSTR", "", "[{position: 3, model: 0x4C5E}]")
         << QStringList({"TCPIP0 (enabled, expanded)", "   - 6080 LXI (enabled, expanded)",
                         "    FC 2 | 7240 | 2 | TCPIP0::lxi-a::INSTR (selectable)",
                         "   - 6080 LXI (enabled, expanded)",
@@ -589,7 +589,7 @@ void TestSearch::optionWordReadFromTheCard()
 {
     SimFixture sim(QStringLiteral("resources:\n") +
                    vxi("VXI0::3::INSTR", 3,
-                       "[{position: 1, model: 0x7240}, "
+                       "[{position: 1, model: 0x4C5E}, "
                        "{position: 3, model: 0x8164, option: \"AB\"}]"));
     TestCard card;
     qm6080fp_fcSelect dialog(&card, false);
@@ -606,7 +606,7 @@ void TestSearch::moreThan256Cards()
     // Five carriers of 60 DAC cards each: the 256th is card 16 of the fifth.
     QString cards = QStringLiteral("[");
     for (int position = 1; position <= 60; ++position)
-        cards += QStringLiteral("%1{position: %2, model: 0x7240}")
+        cards += QStringLiteral("%1{position: %2, model: 0x4C5E}")
                      .arg(position > 1 ? ", " : "")
                      .arg(position);
     cards += QLatin1Char(']');
@@ -648,7 +648,7 @@ void TestSearch::closingTheProgressWindowStillWaits()
     SimFixture sim(QStringLiteral("resources:\n") +
                    carrierResource("TCPIP0::10.0.0.1::INSTR",
                                    "    tcpip_address: \"10.0.0.1\"\n    open_delay_ms: 600\n",
-                                   "[{position: 2, model: 0x7240}]"));
+                                   "[{position: 2, model: 0x4C5E}]"));
     ProgressSpy spy(&sim);
     spy.pressEscape = true;
     TestCard card;
@@ -669,7 +669,7 @@ void TestSearch::repeatedSearchStartsAfresh()
 {
     SimFixture sim(QStringLiteral("resources:\n") + vxi("VXI0::2::INSTR", 2) +
                    carrierResource("TCPIP0::10.0.0.1::INSTR", "    tcpip_address: \"10.0.0.1\"\n",
-                                   "[{position: 1, model: 0x7240}]"));
+                                   "[{position: 1, model: 0x4C5E}]"));
     TestCard card;
     qm6080fp_fcSelect dialog(&card, false);
     QCOMPARE(dialog.findFunctionCards(), 2);
