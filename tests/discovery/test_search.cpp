@@ -186,6 +186,7 @@ private slots:
     void noResources();
     void resourceManagerFails();
     void onlyVxiRunsOnTheGuiThread();
+    void networkProbesRunInParallel_data();
     void networkProbesRunInParallel();
     void tree_data();
     void tree();
@@ -390,64 +391,76 @@ void TestSearch::onlyVxiRunsOnTheGuiThread()
     verifyEverythingClosed(sim);
 }
 
+void TestSearch::networkProbesRunInParallel_data()
+{
+    QTest::addColumn<int>("carriers");
+    QTest::addColumn<int>("pool");
+    // One VXI resource besides the network carriers; the pool never grows
+    // past 128 threads.
+    QTest::newRow("four network carriers") << 4 << 5;
+    QTest::newRow("130 network carriers") << 130 << 128;
+}
+
 void TestSearch::networkProbesRunInParallel()
 {
+    QFETCH(int, carriers);
+    QFETCH(int, pool);
     QString yaml = QStringLiteral("resources:\n") + vxi("VXI0::4::INSTR", 4);
-    for (int i = 1; i <= 4; ++i)
+    for (int i = 1; i <= carriers; ++i)
         yaml += carrierResource(QStringLiteral("TCPIP0::10.0.0.%1::INSTR").arg(i),
                                 QStringLiteral("    open_delay_ms: 300\n    tcpip_address: "
                                                "\"10.0.0.%1\"\n")
                                     .arg(i),
-                                "[{position: 1, model: 0x4C5E}]", 1864);
+                                oneDac, 1864);
     SimFixture sim(yaml);
     ProgressSpy spy(&sim);
     TestCard card;
     qm6080fp_fcSelect dialog(&card, false);
-    QCOMPARE(dialog.findFunctionCards(), 5);
-    QCOMPARE(QThreadPool::globalInstance()->maxThreadCount(), 5);
+    QCOMPARE(dialog.findFunctionCards(), carriers + 1);
+    QCOMPARE(QThreadPool::globalInstance()->maxThreadCount(), pool);
     QCOMPARE(spy.shown, 1);
     QCOMPARE(spy.opensBeforeShown, 1);
 
+    // Each network open as its span on the journal's clock: +1 where it
+    // begins, -1 where it ends.
     const int gui = threadOf(sim, QStringLiteral("viOpenDefaultRM"));
-    struct Span
-    {
-        int thread;
-        double begin;
-        double end;
-    };
-    QList<Span> network;
+    QList<QPair<double, int>> edges;
+    QSet<int> threads;
     for (const QJsonObject &open : sim.calls("viOpen")) {
         const int thread = open.value("thread").toInt();
         if (open.value("rsrc").toString().startsWith(QLatin1String("TCPIP"))) {
             QVERIFY(thread != gui);
+            threads.insert(thread);
             const double end = open.value("t_ms").toDouble();
-            network << Span{thread, end - open.value("dur_ms").toDouble(), end};
+            edges << qMakePair(end - open.value("dur_ms").toDouble(), 1) << qMakePair(end, -1);
         } else {
             QCOMPARE(thread, gui);
         }
     }
-    QCOMPARE(network.size(), 4);
-    bool overlapped = false;
-    QSet<int> threads;
-    for (const Span &a : network) {
-        threads.insert(a.thread);
-        for (const Span &b : network)
-            overlapped = overlapped || (a.thread != b.thread && a.begin < b.end && b.begin < a.end);
+    QCOMPARE(edges.size(), 2 * carriers);
+    // An open that ends as another begins does not overlap it.
+    std::sort(edges.begin(), edges.end());
+    int inFlight = 0;
+    int mostAtOnce = 0;
+    for (const auto &edge : edges) {
+        inFlight += edge.second;
+        mostAtOnce = std::max(mostAtOnce, inFlight);
     }
     QVERIFY2(threads.size() >= 2, "network probes ran on one thread");
-    QVERIFY2(overlapped, "no two network probes were open at the same time");
+    QVERIFY2(threads.size() <= pool, "more probe threads than the pool holds");
+    QVERIFY2(mostAtOnce >= 2, "no two network probes were open at the same time");
+    QVERIFY2(mostAtOnce <= pool,
+             qPrintable(QStringLiteral("%1 network probes at once").arg(mostAtOnce)));
 
-    QCOMPARE(treeText(dialog.cardTree),
-             QStringList({"TCPIP0 (enabled, expanded)", "  10.0.0.1 - 4231 LXI (enabled, expanded)",
-                          "    FC 1 | 7240 | 1 | TCPIP0::10.0.0.1::INSTR (selectable)",
-                          "  10.0.0.2 - 4231 LXI (enabled, expanded)",
-                          "    FC 1 | 7240 | 1 | TCPIP0::10.0.0.2::INSTR (selectable)",
-                          "  10.0.0.3 - 4231 LXI (enabled, expanded)",
-                          "    FC 1 | 7240 | 1 | TCPIP0::10.0.0.3::INSTR (selectable)",
-                          "  10.0.0.4 - 4231 LXI (enabled, expanded)",
-                          "    FC 1 | 7240 | 1 | TCPIP0::10.0.0.4::INSTR (selectable)",
-                          "VXI0 (enabled, expanded)", "  Slot 4 - 6080 MB (enabled, expanded)",
-                          "    FC 1 | 7240 | 1 | VXI0::4::INSTR (selectable)"}));
+    QStringList expected{"TCPIP0 (enabled, expanded)"};
+    for (int i = 1; i <= carriers; ++i)
+        expected
+            << QStringLiteral("  10.0.0.%1 - 4231 LXI (enabled, expanded)").arg(i)
+            << QStringLiteral("    FC 1 | 7240 | 1 | TCPIP0::10.0.0.%1::INSTR (selectable)").arg(i);
+    expected << "VXI0 (enabled, expanded)"
+             << "  Slot 4 - 6080 MB (enabled, expanded)"
+             << "    FC 1 | 7240 | 1 | VXI0::4::INSTR (selectable)";
+    QCOMPARE(treeText(dialog.cardTree), expected);
     verifyEverythingClosed(sim);
 }
 
