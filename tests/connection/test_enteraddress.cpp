@@ -9,6 +9,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/resource.h>
+
 #include "qm6080fp_fcenteraddress.h"
 #include "qm6080fp_fcenteraddressfc.h"
 #include "testcard.h"
@@ -50,6 +53,34 @@ void writeFile(const QString &path, const QByteArray &content)
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(content);
 }
+
+// While it lives, no file of this process may grow past zero bytes: a disk
+// that takes no writes, for every user. Permission bits do not bind root, who
+// runs CI; this limit does.
+class NoFileWrites
+{
+public:
+    NoFileWrites()
+    {
+        getrlimit(RLIMIT_FSIZE, &saved);
+        // Past the limit a write fails with EFBIG instead of ending the process.
+        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit none = saved;
+        none.rlim_cur = 0;
+        setrlimit(RLIMIT_FSIZE, &none);
+    }
+    ~NoFileWrites()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previousHandler);
+    }
+    NoFileWrites(const NoFileWrites &) = delete;
+    NoFileWrites &operator=(const NoFileWrites &) = delete;
+
+private:
+    rlimit saved{};
+    void (*previousHandler)(int) = SIG_DFL;
+};
 
 // An entry as "current descriptor #card number index".
 QString entryText(const qm6080fp_fcEnterAddress &dialog, int i = 0)
@@ -569,10 +600,11 @@ void TestEnterAddress::folderInPlaceOfFile()
 
 void TestEnterAddress::readOnlyFile()
 {
-    writeFile(iniFile(), "[7240]\n1.1.Descriptor=VXI0::6::INSTR\n1.FC_Number=6\n");
+    const QByteArray stored("[7240]\n1.1.Descriptor=VXI0::6::INSTR\n1.FC_Number=6\n");
+    writeFile(iniFile(), stored);
+    const QString folder = QFileInfo(iniFile()).absolutePath();
     QFile::setPermissions(iniFile(), QFileDevice::ReadOwner | QFileDevice::ReadUser);
-    QFile::setPermissions(QFileInfo(iniFile()).absolutePath(),
-                          QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
 
     TestCard card;
     qm6080fp_fcEnterAddress dialog(&card);
@@ -580,15 +612,23 @@ void TestEnterAddress::readOnlyFile()
     QCOMPARE(entryText(dialog), QString("VXI0::6::INSTR #6"));
 
     fillFirst(dialog, "VXI0::3::INSTR", -1);
-    QCOMPARE(saveText(dialog), QString("VXI0::3::INSTR / 6"));
+    QString saved;
+    {
+        // Nothing may be reported while the limit holds: a log file could not take it.
+        NoFileWrites noWrites;
+        saved = saveText(dialog);
+    }
+    QCOMPARE(saved, QString("VXI0::3::INSTR / 6"));
 
-    const bool writable = QFileInfo(iniFile()).isWritable();
-    QFile::setPermissions(QFileInfo(iniFile()).absolutePath(),
+    QFile::setPermissions(folder,
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    // Only a user whom the permissions do not bind (root) can have changed it.
-    QCOMPARE(storedHistory(iniFile(), "7240", 1).first(),
-             QString(writable ? "VXI0::3::INSTR" : "VXI0::6::INSTR"));
     QFile::setPermissions(iniFile(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    // The file is as it was, and no lock or half-written copy is left beside it.
+    QFile file(iniFile());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), stored);
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList({"DefaultInstrDescr.ini"}));
 }
 
 QTEST_MAIN(TestEnterAddress)
