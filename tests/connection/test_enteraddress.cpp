@@ -241,7 +241,7 @@ void TestEnterAddress::layout()
     // descriptor, and no key reaches OK before the user tabs there.
     auto focusName = [&dialog]() {
         QWidget *focus = QApplication::focusWidget();
-        if (focus && focus == dialog.countComboBox)
+        if (focus == dialog.countComboBox)
             return QStringLiteral("Count");
         for (int i = 0; i < 8 && dialog.fcEntries[i]; ++i) {
             if (focus && dialog.fcEntries[i]->descriptorComboBox->isAncestorOf(focus))
@@ -254,6 +254,7 @@ void TestEnterAddress::layout()
     };
     QStringList order{focusName()};
     QSignalSpy finished(&dialog, &QDialog::finished);
+    QVERIFY(QApplication::focusWidget());
     QTest::keyClicks(QApplication::focusWidget(), "VXI0::7::INSTR");
     QCOMPARE(descriptor->currentText(), QStringLiteral("VXI0::7::INSTR"));
     while (order.size() < tabOrder.size()) {
