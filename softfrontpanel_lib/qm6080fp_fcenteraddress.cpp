@@ -5,8 +5,10 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 #include "qm6080fp_fcenteraddressfc.h"
@@ -72,22 +74,22 @@ qm6080fp_fcEnterAddress::qm6080fp_fcEnterAddress(qm6080fp_genFC *fc) : QDialog(n
                               : QStringLiteral(" SFP: Enter Function Card Address")));
     setWindowIcon(QIcon(qm6080fp_icons::connectIcon()));
 
-    // Single-card mode never shows the count selector, but its index still
-    // gives the count, so it stays a hidden child of the dialog.
-    countComboBox = new QComboBox(this);
+    // The count selector, the buttons and the entries are made without a
+    // parent and join the dialog through its layout, in the order the layout
+    // holds them, which makes the tab order: the entries, then Count, OK and
+    // Cancel.
+    countComboBox = new QComboBox;
     for (int count = 1; count <= entryCount; ++count)
         countComboBox->addItem(QString::number(count));
 
     auto *bottomRow = new QHBoxLayout;
     if (multiCard) {
-        bottomRow->addWidget(new QLabel(QStringLiteral("Count: "), this));
+        bottomRow->addWidget(new QLabel(QStringLiteral("Count: ")));
         bottomRow->addWidget(countComboBox);
-    } else {
-        countComboBox->hide();
     }
     bottomRow->addStretch();
-    auto *okButton = new QPushButton(QStringLiteral("OK"), this);
-    auto *cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    auto *okButton = new QPushButton(QStringLiteral("OK"));
+    auto *cancelButton = new QPushButton(QStringLiteral("Cancel"));
     okButton->setAutoDefault(false);
     cancelButton->setAutoDefault(false);
     bottomRow->addWidget(okButton);
@@ -105,6 +107,14 @@ qm6080fp_fcEnterAddress::qm6080fp_fcEnterAddress(qm6080fp_genFC *fc) : QDialog(n
     }
     outer->addLayout(bottomRow);
     setLayout(outer);
+
+    // Single-card mode never shows the count selector, but its index still
+    // gives the count: it stays a hidden child of the dialog, last in the
+    // tab order and out of it while hidden.
+    if (!multiCard) {
+        countComboBox->setParent(this);
+        countComboBox->hide();
+    }
 
     connect(countComboBox, qOverload<int>(&QComboBox::currentIndexChanged), this,
             &qm6080fp_fcEnterAddress::countChanged);
@@ -125,6 +135,21 @@ QString qm6080fp_fcEnterAddress::descriptorsFilePath()
     }
     return QDir::toNativeSeparators(
         QDir(base).filePath(QStringLiteral("Marvane/DefaultInstrDescr.ini")));
+}
+
+void qm6080fp_fcEnterAddress::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // The workflow shows the same dialog again after a refused input or a
+    // failed open. Every showing starts on the first descriptor, its text
+    // selected as Tab would select it, not on the OK that closed it last:
+    // a stray Space or Return then opens nothing, and what is typed replaces
+    // the shown descriptor instead of running on from its end. A window
+    // restored by the desktop keeps its focus.
+    if (!event->spontaneous()) {
+        fcEntries[0]->descriptorComboBox->setFocus(Qt::OtherFocusReason);
+        fcEntries[0]->descriptorComboBox->lineEdit()->selectAll();
+    }
 }
 
 void qm6080fp_fcEnterAddress::countChanged()

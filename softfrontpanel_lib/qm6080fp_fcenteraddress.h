@@ -38,6 +38,9 @@ public:
     // Items "1" to "8": index + 1 entries are in use.
     QComboBox *countComboBox = nullptr;
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private slots:
     void countChanged();
 };

@@ -134,8 +134,15 @@ void getResourceInfo(getResourceInfo_params_t *params)
     if (viOpen(params->rmSession, rsrcName.constData(), VI_NO_LOCK, 0, &vi) < 0)
         return;
 
+    // The library hands out a context only with a status that is not
+    // negative; after a failed open the pointer may hold anything, and
+    // closing it would free what was never given.
     qm6080_carrierContext *context = nullptr;
-    if (qm6080_openCarrier(vi, &context) < 0 || !context || !context->info) {
+    if (qm6080_openCarrier(vi, &context) < 0) {
+        viClose(vi);
+        return;
+    }
+    if (!context || !context->info) {
         if (context)
             qm6080_closeCarrier(&context);
         viClose(vi);

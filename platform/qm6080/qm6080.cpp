@@ -92,6 +92,16 @@ qm6080_accessTable *accessTable(qm6080_carrierContext *context, ViInt32 a, ViInt
     return table;
 }
 
+// What a failed open leaves in the caller's pointer. A vendor library promises the pointer only
+// with a status that is not negative and may leave a stale one behind; this one leaves a pointer
+// it never handed out, so a caller that closes it after a failure shows in the journal (the close
+// answers QM6080_ERROR_INV_CONTEXT) instead of freeing memory twice.
+qm6080_carrierContext *staleContext()
+{
+    static qm6080_carrierContext stale{};
+    return &stale;
+}
+
 } // namespace
 
 extern "C" {
@@ -113,7 +123,7 @@ ViStatus qm6080_openCarrier(ViSession vi, qm6080_carrierContext **context)
     rec.set("session", static_cast<long long>(vi));
     if (context == nullptr)
         return rec.finish(QM6080_ERROR_NULL_POINTER);
-    *context = nullptr;
+    *context = staleContext();
     CarrierContext *c = new (std::nothrow) CarrierContext{};
     if (c == nullptr)
         return rec.finish(VI_ERROR_ALLOC);

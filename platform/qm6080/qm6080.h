@@ -61,7 +61,9 @@ ViStatus qm6080_revisionText(ViChar revision[]);
 /**
     @brief Recognises the carrier behind an open VISA session and describes its cards.
     @param vi       open VISA session of the carrier
-    @param context  receives the context; release it with qm6080_closeCarrier
+    @param context  receives the context; release it with qm6080_closeCarrier. Only a status that
+                    is not negative hands out a context: after a failure the pointer may be stale
+                    and must be neither read nor closed
     @return VI_SUCCESS; QM6080_ERROR_NO_CARRIER when no carrier answers; VI_ERROR_INV_OBJECT for a
             bad session; QM6080_ERROR_NULL_POINTER
  */

@@ -1,5 +1,6 @@
 #include "sim_journal.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -27,11 +28,12 @@ public:
         std::lock_guard<std::mutex> guard(mutex);
         if (!opened) {
             opened = true;
-            const char *path = std::getenv("VISA_SIM_JOURNAL");
-            if (path != nullptr && *path != '\0') {
-                file = std::fopen(path, "a");
+            const char *name = std::getenv("VISA_SIM_JOURNAL");
+            if (name != nullptr && *name != '\0') {
+                path = name;
+                file = std::fopen(name, "a");
                 if (file == nullptr)
-                    std::fprintf(stderr, "%s: cannot open the call journal for writing\n", path);
+                    std::fprintf(stderr, "%s: cannot open the call journal for writing\n", name);
             }
         }
         if (file == nullptr)
@@ -54,7 +56,17 @@ public:
             out.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
         std::fputs(text.c_str(), file);
         std::fputc('\n', file);
-        std::fflush(file);
+        if (std::fflush(file) != 0 || std::ferror(file)) {
+            // A full disk or a failing device: said once, like a journal that cannot be opened,
+            // and no later line is attempted, so the journal ends where it stopped being whole.
+            const int error = errno;
+            std::fprintf(stderr,
+                         "%s: cannot write the call journal (%s); later calls are not "
+                         "journalled\n",
+                         path.c_str(), std::strerror(error));
+            std::fclose(file);
+            file = nullptr;
+        }
     }
 
     void reset()
@@ -63,6 +75,7 @@ public:
         if (file != nullptr)
             std::fclose(file);
         file = nullptr;
+        path.clear();
         opened = false;
         threadsSeen = 0;
         ++generation;
@@ -80,6 +93,7 @@ private:
     std::mutex mutex;
     bool opened = false;
     std::FILE *file = nullptr;
+    std::string path;
     unsigned generation = 1; // changes with every reset, so that numbering starts again
     int threadsSeen = 0;
     Clock::time_point start;

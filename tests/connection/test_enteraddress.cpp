@@ -1,11 +1,16 @@
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
 
 #include "qm6080fp_fcenteraddress.h"
 #include "qm6080fp_fcenteraddressfc.h"
@@ -48,6 +53,34 @@ void writeFile(const QString &path, const QByteArray &content)
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(content);
 }
+
+// While it lives, no file of this process may grow past zero bytes: a disk
+// that takes no writes, for every user. Permission bits do not bind root, who
+// runs CI; this limit does.
+class NoFileWrites
+{
+public:
+    NoFileWrites()
+    {
+        getrlimit(RLIMIT_FSIZE, &saved);
+        // Past the limit a write fails with EFBIG instead of ending the process.
+        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit none = saved;
+        none.rlim_cur = 0;
+        setrlimit(RLIMIT_FSIZE, &none);
+    }
+    ~NoFileWrites()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previousHandler);
+    }
+    NoFileWrites(const NoFileWrites &) = delete;
+    NoFileWrites &operator=(const NoFileWrites &) = delete;
+
+private:
+    rlimit saved{};
+    void (*previousHandler)(int) = SIG_DFL;
+};
 
 // An entry as "current descriptor #card number index".
 QString entryText(const qm6080fp_fcEnterAddress &dialog, int i = 0)
@@ -142,13 +175,22 @@ void TestEnterAddress::layout_data()
     QTest::addColumn<int>("modelCode");
     QTest::addColumn<QString>("title");
     QTest::addColumn<int>("entries");
+    QTest::addColumn<QStringList>("tabOrder");
 
-    QTest::newRow("DAC card") << 0x7240 << "Vorilan 7240 SFP: Enter Function Card Address" << 1;
-    QTest::newRow("8152") << 0x8152 << "Vorilan 8152 SFP: Enter Addresses of Function Cards" << 8;
-    QTest::newRow("8164") << 0x8164 << "Vorilan 8164 SFP: Enter Addresses of Function Cards" << 8;
+    // The tab order from where the focus is when the dialog opens.
+    const QStringList single{"descriptor 1", "card number 1", "OK", "Cancel", "descriptor 1"};
+    const QStringList multi{"descriptor 1", "card number 1", "Count",
+                            "OK",           "Cancel",        "descriptor 1"};
+    QTest::newRow("DAC card") << 0x7240 << "Vorilan 7240 SFP: Enter Function Card Address" << 1
+                              << single;
+    QTest::newRow("8152") << 0x8152 << "Vorilan 8152 SFP: Enter Addresses of Function Cards" << 8
+                          << multi;
+    QTest::newRow("8164") << 0x8164 << "Vorilan 8164 SFP: Enter Addresses of Function Cards" << 8
+                          << multi;
     QTest::newRow("8153 is single")
-        << 0x8153 << "Vorilan 8153 SFP: Enter Function Card Address" << 1;
-    QTest::newRow("short code") << 0x0815 << "Vorilan  815 SFP: Enter Function Card Address" << 1;
+        << 0x8153 << "Vorilan 8153 SFP: Enter Function Card Address" << 1 << single;
+    QTest::newRow("short code") << 0x0815 << "Vorilan  815 SFP: Enter Function Card Address" << 1
+                                << single;
 }
 
 void TestEnterAddress::layout()
@@ -156,11 +198,13 @@ void TestEnterAddress::layout()
     QFETCH(int, modelCode);
     QFETCH(QString, title);
     QFETCH(int, entries);
+    QFETCH(QStringList, tabOrder);
 
     TestCard card(modelCode);
     qm6080fp_fcEnterAddress dialog(&card);
+    dialog.loadDescriptors();
     dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
 
     QCOMPARE(dialog.windowTitle(), title);
     QCOMPARE(dialog.iniFileName, QDir::toNativeSeparators(iniFile()));
@@ -192,6 +236,49 @@ void TestEnterAddress::layout()
     QVERIFY(descriptor->toolTip().startsWith(
         "Enter the Instrument descriptor for the Function Card you want to connect to.<br>"));
     QVERIFY(descriptor->toolTip().contains("<b>TCPIP::192.168.2.60::INSTR</b>"));
+
+    // The dialog opens ready for typing: what is typed replaces the shown
+    // descriptor, and no key reaches OK before the user tabs there.
+    auto focusName = [&dialog]() {
+        QWidget *focus = QApplication::focusWidget();
+        if (focus == dialog.countComboBox)
+            return QStringLiteral("Count");
+        for (int i = 0; i < 8 && dialog.fcEntries[i]; ++i) {
+            if (focus && dialog.fcEntries[i]->descriptorComboBox->isAncestorOf(focus))
+                return QStringLiteral("descriptor %1").arg(i + 1);
+            if (focus == dialog.fcEntries[i]->fcNumberComboBox)
+                return QStringLiteral("card number %1").arg(i + 1);
+        }
+        auto *button = qobject_cast<QPushButton *>(focus);
+        return button ? button->text() : QStringLiteral("other");
+    };
+    QStringList order{focusName()};
+    QSignalSpy finished(&dialog, &QDialog::finished);
+    QVERIFY(QApplication::focusWidget());
+    QTest::keyClicks(QApplication::focusWidget(), "VXI0::7::INSTR");
+    QCOMPARE(descriptor->currentText(), QStringLiteral("VXI0::7::INSTR"));
+    while (order.size() < tabOrder.size()) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order << focusName();
+    }
+    QCOMPARE(order, tabOrder);
+    QCOMPARE(finished.count(), 0);
+
+    // Closed with OK and shown again, as the workflow does after a refused
+    // input, it starts on the descriptor again.
+    for (int i = 0; i < tabOrder.indexOf("OK"); ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    dialog.show();
+    // The offscreen platform does not activate a window shown again; a
+    // window manager would.
+    QApplication::setActiveWindow(&dialog);
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QCOMPARE(focusName(), QStringLiteral("descriptor 1"));
+    QTest::keyClicks(QApplication::focusWidget(), "VXI0::8::INSTR");
+    QCOMPARE(descriptor->currentText(), QStringLiteral("VXI0::8::INSTR"));
 }
 
 void TestEnterAddress::cardNumberItems()
@@ -514,10 +601,11 @@ void TestEnterAddress::folderInPlaceOfFile()
 
 void TestEnterAddress::readOnlyFile()
 {
-    writeFile(iniFile(), "[7240]\n1.1.Descriptor=VXI0::6::INSTR\n1.FC_Number=6\n");
+    const QByteArray stored("[7240]\n1.1.Descriptor=VXI0::6::INSTR\n1.FC_Number=6\n");
+    writeFile(iniFile(), stored);
+    const QString folder = QFileInfo(iniFile()).absolutePath();
     QFile::setPermissions(iniFile(), QFileDevice::ReadOwner | QFileDevice::ReadUser);
-    QFile::setPermissions(QFileInfo(iniFile()).absolutePath(),
-                          QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
 
     TestCard card;
     qm6080fp_fcEnterAddress dialog(&card);
@@ -525,15 +613,23 @@ void TestEnterAddress::readOnlyFile()
     QCOMPARE(entryText(dialog), QString("VXI0::6::INSTR #6"));
 
     fillFirst(dialog, "VXI0::3::INSTR", -1);
-    QCOMPARE(saveText(dialog), QString("VXI0::3::INSTR / 6"));
+    QString saved;
+    {
+        // Nothing may be reported while the limit holds: a log file could not take it.
+        NoFileWrites noWrites;
+        saved = saveText(dialog);
+    }
+    QCOMPARE(saved, QString("VXI0::3::INSTR / 6"));
 
-    const bool writable = QFileInfo(iniFile()).isWritable();
-    QFile::setPermissions(QFileInfo(iniFile()).absolutePath(),
+    QFile::setPermissions(folder,
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    // Only a user whom the permissions do not bind (root) can have changed it.
-    QCOMPARE(storedHistory(iniFile(), "7240", 1).first(),
-             QString(writable ? "VXI0::3::INSTR" : "VXI0::6::INSTR"));
     QFile::setPermissions(iniFile(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    // The file is as it was, and no lock or half-written copy is left beside it.
+    QFile file(iniFile());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), stored);
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList({"DefaultInstrDescr.ini"}));
 }
 
 QTEST_MAIN(TestEnterAddress)

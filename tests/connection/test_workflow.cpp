@@ -126,14 +126,6 @@ QString driverText(const SimFixture &sim, int status)
     return QString();
 }
 
-void giveUpRows()
-{
-    QTest::addColumn<QString>("answer");
-    QTest::newRow("Cancel") << "Cancel";
-    QTest::newRow("Escape") << "<escape>";
-    QTest::newRow("close control") << "<close>";
-}
-
 } // namespace
 
 class TestWorkflow : public QObject
@@ -183,7 +175,10 @@ void TestWorkflow::cleanup()
 
 void TestWorkflow::firstQuestionGivesUp_data()
 {
-    giveUpRows();
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("Cancel") << "Cancel";
+    QTest::newRow("Escape") << "<escape>";
+    QTest::newRow("close control") << "<close>";
 }
 
 void TestWorkflow::firstQuestionGivesUp()
@@ -351,26 +346,51 @@ void TestWorkflow::severalCardsChosen()
 
 void TestWorkflow::addressRejected_data()
 {
-    giveUpRows();
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("refused");
+    QTest::addColumn<QString>("shown");
+
+    // `refused`: a descriptor sent first with the card number left at
+    // "Select", so the warning comes and the dialog shows it again.
+    const QString defaultDescriptor = QStringLiteral("TCPIP::192.168.2.100::INSTR");
+    QTest::newRow("Cancel") << "Cancel" << QString() << defaultDescriptor;
+    QTest::newRow("Escape") << "<escape>" << QString() << defaultDescriptor;
+    QTest::newRow("close control") << "<close>" << QString() << defaultDescriptor;
+    QTest::newRow("Cancel after a refused input") << "Cancel"
+                                                  << "VXI0::4::INSTR"
+                                                  << "VXI0::4::INSTR";
 }
 
 void TestWorkflow::addressRejected()
 {
     QFETCH(QString, answer);
+    QFETCH(QString, refused);
+    QFETCH(QString, shown);
     SimFixture sim(vxiSystem(1));
     TestCard card;
     qm6080fp_fcSelect select(&card, false);
 
     auto seen = std::make_shared<AddressSeen>();
     ModalAnswerer::instance().click("Enter Address");
+    std::shared_ptr<ModalRecord> warning;
+    if (!refused.isEmpty()) {
+        ModalAnswerer::instance().expect(fillAddress({refused}, {0}, "OK"));
+        warning = ModalAnswerer::instance().click("OK");
+    }
     ModalAnswerer::instance().expect(fillAddress({}, {}, answer, seen));
     auto back = ModalAnswerer::instance().click("Cancel");
     QVERIFY(!select.connectCard());
 
+    if (warning) {
+        QVERIFY(warning->seen);
+        QCOMPARE(warning->title, warningTitle);
+        QCOMPARE(warning->text, singularWarning);
+    }
     QVERIFY(seen->shown);
     QCOMPARE(seen->title, QString("Vorilan 7240 SFP: Enter Function Card Address"));
-    QCOMPARE(seen->descriptors, QStringList({"TCPIP::192.168.2.100::INSTR"}));
+    QCOMPARE(seen->descriptors, QStringList({shown}));
     QCOMPARE(seen->numbers, QList<int>({0}));
+    // Rejecting the dialog, even after a refused input, goes back to the first question.
     QVERIFY(back->seen);
     QCOMPARE(back->text, QString("How to connect to 7240 Function Card?"));
     QVERIFY(!sim.callNames().contains("qm7240_init"));

@@ -117,7 +117,8 @@ int threadOf(const SimFixture &sim, const QString &call)
 }
 
 // What the journal says about the probes' bookkeeping: every session opened
-// and every carrier context handed out was given back.
+// and every carrier context handed out was given back, and nothing else was
+// closed: a failed carrier open hands out no context, whatever the pointer holds.
 void verifyEverythingClosed(const SimFixture &sim)
 {
     QSet<int> open;
@@ -130,8 +131,9 @@ void verifyEverythingClosed(const SimFixture &sim)
             open.remove(session);
     }
     QVERIFY2(open.isEmpty(), "a probe left a VISA session open");
-    QCOMPARE(journalText(sim, "qm6080_closeCarrier", {"status"}).count("status=0"),
-             journalText(sim, "qm6080_openCarrier", {"status"}).count("status=0"));
+    const int contexts = journalText(sim, "qm6080_openCarrier", {"status"}).count("status=0");
+    QCOMPARE(journalText(sim, "qm6080_closeCarrier", {"status"}),
+             QStringList(QVector<QString>(contexts, "status=0").toList()).join("; "));
 }
 
 QString carrierResource(const QString &descriptor, const QString &extra, const QString &cards,
@@ -144,7 +146,7 @@ QString carrierResource(const QString &descriptor, const QString &extra, const Q
     return text + QStringLiteral("      cards: %1\n").arg(cards);
 }
 
-const QString oneDac = QStringLiteral("[{position: 1, model: 0x7240}]");
+const QString oneDac = QStringLiteral("[{position: 1, model: 0x4C5E}]");
 
 // A VXI carrier in `slot`.
 QString vxi(const QString &descriptor, int slot, const QString &cards = oneDac, int model = 6080,
@@ -184,6 +186,7 @@ private slots:
     void noResources();
     void resourceManagerFails();
     void onlyVxiRunsOnTheGuiThread();
+    void networkProbesRunInParallel_data();
     void networkProbesRunInParallel();
     void tree_data();
     void tree();
@@ -357,7 +360,7 @@ void TestSearch::onlyVxiRunsOnTheGuiThread()
     SimFixture sim(QStringLiteral("resources:\n") +
                    vxi("VXI0::2::INSTR", 2, "[{position: 1, model: 0x4C5E}]") +
                    "  - descriptor: \"VXI0::5::INSTR\"\n    slot: 5\n" +
-                   vxi("VXI1::3::INSTR", 3, "[{position: 2, model: 0x7240}]"));
+                   vxi("VXI1::3::INSTR", 3, "[{position: 2, model: 0x4C5E}]"));
     ProgressSpy spy(&sim);
     TestCard card;
     qm6080fp_fcSelect dialog(&card, false);
@@ -388,64 +391,76 @@ void TestSearch::onlyVxiRunsOnTheGuiThread()
     verifyEverythingClosed(sim);
 }
 
+void TestSearch::networkProbesRunInParallel_data()
+{
+    QTest::addColumn<int>("carriers");
+    QTest::addColumn<int>("pool");
+    // One VXI resource besides the network carriers; the pool never grows
+    // past 128 threads.
+    QTest::newRow("four network carriers") << 4 << 5;
+    QTest::newRow("130 network carriers") << 130 << 128;
+}
+
 void TestSearch::networkProbesRunInParallel()
 {
+    QFETCH(int, carriers);
+    QFETCH(int, pool);
     QString yaml = QStringLiteral("resources:\n") + vxi("VXI0::4::INSTR", 4);
-    for (int i = 1; i <= 4; ++i)
+    for (int i = 1; i <= carriers; ++i)
         yaml += carrierResource(QStringLiteral("TCPIP0::10.0.0.%1::INSTR").arg(i),
                                 QStringLiteral("    open_delay_ms: 300\n    tcpip_address: "
                                                "\"10.0.0.%1\"\n")
                                     .arg(i),
-                                "[{position: 1, model: 0x7240}]", 1864);
+                                oneDac, 1864);
     SimFixture sim(yaml);
     ProgressSpy spy(&sim);
     TestCard card;
     qm6080fp_fcSelect dialog(&card, false);
-    QCOMPARE(dialog.findFunctionCards(), 5);
-    QCOMPARE(QThreadPool::globalInstance()->maxThreadCount(), 5);
+    QCOMPARE(dialog.findFunctionCards(), carriers + 1);
+    QCOMPARE(QThreadPool::globalInstance()->maxThreadCount(), pool);
     QCOMPARE(spy.shown, 1);
     QCOMPARE(spy.opensBeforeShown, 1);
 
+    // Each network open as its span on the journal's clock: +1 where it
+    // begins, -1 where it ends.
     const int gui = threadOf(sim, QStringLiteral("viOpenDefaultRM"));
-    struct Span
-    {
-        int thread;
-        double begin;
-        double end;
-    };
-    QList<Span> network;
+    QList<QPair<double, int>> edges;
+    QSet<int> threads;
     for (const QJsonObject &open : sim.calls("viOpen")) {
         const int thread = open.value("thread").toInt();
         if (open.value("rsrc").toString().startsWith(QLatin1String("TCPIP"))) {
             QVERIFY(thread != gui);
+            threads.insert(thread);
             const double end = open.value("t_ms").toDouble();
-            network << Span{thread, end - open.value("dur_ms").toDouble(), end};
+            edges << qMakePair(end - open.value("dur_ms").toDouble(), 1) << qMakePair(end, -1);
         } else {
             QCOMPARE(thread, gui);
         }
     }
-    QCOMPARE(network.size(), 4);
-    bool overlapped = false;
-    QSet<int> threads;
-    for (const Span &a : network) {
-        threads.insert(a.thread);
-        for (const Span &b : network)
-            overlapped = overlapped || (a.thread != b.thread && a.begin < b.end && b.begin < a.end);
+    QCOMPARE(edges.size(), 2 * carriers);
+    // An open that ends as another begins does not overlap it.
+    std::sort(edges.begin(), edges.end());
+    int inFlight = 0;
+    int mostAtOnce = 0;
+    for (const auto &edge : edges) {
+        inFlight += edge.second;
+        mostAtOnce = std::max(mostAtOnce, inFlight);
     }
     QVERIFY2(threads.size() >= 2, "network probes ran on one thread");
-    QVERIFY2(overlapped, "no two network probes were open at the same time");
+    QVERIFY2(threads.size() <= pool, "more probe threads than the pool holds");
+    QVERIFY2(mostAtOnce >= 2, "no two network probes were open at the same time");
+    QVERIFY2(mostAtOnce <= pool,
+             qPrintable(QStringLiteral("%1 network probes at once").arg(mostAtOnce)));
 
-    QCOMPARE(treeText(dialog.cardTree),
-             QStringList({"TCPIP0 (enabled, expanded)", "  10.0.0.1 - 4231 LXI (enabled, expanded)",
-                          "    FC 1 | 7240 | 1 | TCPIP0::10.0.0.1::INSTR (selectable)",
-                          "  10.0.0.2 - 4231 LXI (enabled, expanded)",
-                          "    FC 1 | 7240 | 1 | TCPIP0::10.0.0.2::INSTR (selectable)",
-                          "  10.0.0.3 - 4231 LXI (enabled, expanded)",
-                          "    FC 1 | 7240 | 1 | TCPIP0::10.0.0.3::INSTR (selectable)",
-                          "  10.0.0.4 - 4231 LXI (enabled, expanded)",
-                          "    FC 1 | 7240 | 1 | TCPIP0::10.0.0.4::INSTR (selectable)",
-                          "VXI0 (enabled, expanded)", "  Slot 4 - 6080 MB (enabled, expanded)",
-                          "    FC 1 | 7240 | 1 | VXI0::4::INSTR (selectable)"}));
+    QStringList expected{"TCPIP0 (enabled, expanded)"};
+    for (int i = 1; i <= carriers; ++i)
+        expected
+            << QStringLiteral("  10.0.0.%1 - 4231 LXI (enabled, expanded)").arg(i)
+            << QStringLiteral("    FC 1 | 7240 | 1 | TCPIP0::10.0.0.%1::INSTR (selectable)").arg(i);
+    expected << "VXI0 (enabled, expanded)"
+             << "  Slot 4 - 6080 MB (enabled, expanded)"
+             << "    FC 1 | 7240 | 1 | VXI0::4::INSTR (selectable)";
+    QCOMPARE(treeText(dialog.cardTree), expected);
     verifyEverythingClosed(sim);
 }
 
@@ -458,7 +473,7 @@ void TestSearch::tree_data()
     QTest::addColumn<int>("lastNumber");
 
     QTest::newRow("positions 1 and 3, 2 empty")
-        << vxi("VXI0::2::INSTR", 2, "[{position: 1, model: 0x7240}, {position: 3, model: 0x7240}]",
+        << vxi("VXI0::2::INSTR", 2, "[{position: 1, model: 0x4C5E}, {position: 3, model: 0x4C5E}]",
                6080, 4)
         << QStringList({"VXI0 (enabled, expanded)", "  Slot 2 - 6080 MB (enabled, expanded)",
                         "    FC 1 | 7240 | 1 | VXI0::2::INSTR (selectable)",
@@ -467,7 +482,7 @@ void TestSearch::tree_data()
 
     QTest::newRow("supported and unsupported cards")
         << vxi("VXI0::2::INSTR", 2,
-               "[{position: 1, model: 0x7240}, {position: 2, model: 0x5E93}]") +
+               "[{position: 1, model: 0x4C5E}, {position: 2, model: 0x5E93}]") +
                vxi("VXI0::6::INSTR", 6,
                    "[{position: 1, model: 0x1234}, {position: 2, model: 0x7241}]")
         << QStringList({"VXI0 (enabled, expanded)", "  Slot 2 - 6080 MB (enabled, expanded)",
@@ -497,8 +512,8 @@ void TestSearch::tree_data()
         << 0 << "" << 0;
 
     QTest::newRow("network box under two descriptors, the first one kept")
-        << lxi("192.168.2.100", "[{position: 1, model: 0x7240}]", "TCPIP0::lxi-box::INSTR") +
-               lxi("192.168.2.100") + lxi("192.168.2.101", "[{position: 2, model: 0x7240}]")
+        << lxi("192.168.2.100", "[{position: 1, model: 0x4C5E}]", "TCPIP0::lxi-box::INSTR") +
+               lxi("192.168.2.100") + lxi("192.168.2.101", "[{position: 2, model: 0x4C5E}]")
         << QStringList({"TCPIP0 (enabled, expanded)",
                         "  192.168.2.100 - 4231 LXI (enabled, expanded)",
                         "    FC 1 | 7240 | 1 | TCPIP0::lxi-box::INSTR (selectable)",
@@ -524,7 +539,7 @@ void TestSearch::tree_data()
         << QStringLiteral("  - descriptor: \"VXI0::1::INSTR\"\n    slot: 1\n"
                           "  - descriptor: \"VXI0::2::INSTR\"\n    open_status: -1073807343\n") +
                carrierResource("VXI0::3::INSTR", "    slot: 3\n    open_status: 1073676413\n",
-                               "[{position: 1, model: 0x7240}]") +
+                               "[{position: 1, model: 0x4C5E}]") +
                QStringLiteral("  - descriptor: \"TCPIP0::10.1.1.1::INSTR\"\n"
                               "    tcpip_address: \"10.1.1.1\"\n")
         << QStringList({"TCPIP0 (enabled, expanded)", "VXI0 (enabled, expanded)",
@@ -533,9 +548,9 @@ void TestSearch::tree_data()
         << 1 << "VXI0::3::INSTR" << 1;
 
     QTest::newRow("unreadable slot and address read as 0 and empty")
-        << carrierResource("VXI0::8::INSTR", "", "[{position: 1, model: 0x7240}]", 1864) +
-               carrierResource("TCPIP0::lxi-a::INSTR", "", "[{position: 2, model: 0x7240}]") +
-               carrierResource("TCPIP0::lxi-b::INSTR", "", "[{position: 3, model: 0x7240}]")
+        << carrierResource("VXI0::8::INSTR", "", "[{position: 1, model: 0x4C5E}]", 1864) +
+               carrierResource("TCPIP0::lxi-a::INSTR", "", "[{position: 2, model: 0x4C5E}]") +
+               carrierResource("TCPIP0::lxi-b::INSTR", "", "[{position: 3, model: 0x4C5E}]")
         << QStringList({"TCPIP0 (enabled, expanded)", "   - 6080 LXI (enabled, expanded)",
                         "    FC 2 | 7240 | 2 | TCPIP0::lxi-a::INSTR (selectable)",
                         "   - 6080 LXI (enabled, expanded)",
@@ -587,7 +602,7 @@ void TestSearch::optionWordReadFromTheCard()
 {
     SimFixture sim(QStringLiteral("resources:\n") +
                    vxi("VXI0::3::INSTR", 3,
-                       "[{position: 1, model: 0x7240}, "
+                       "[{position: 1, model: 0x4C5E}, "
                        "{position: 3, model: 0x8164, option: \"AB\"}]"));
     TestCard card;
     qm6080fp_fcSelect dialog(&card, false);
@@ -604,7 +619,7 @@ void TestSearch::moreThan256Cards()
     // Five carriers of 60 DAC cards each: the 256th is card 16 of the fifth.
     QString cards = QStringLiteral("[");
     for (int position = 1; position <= 60; ++position)
-        cards += QStringLiteral("%1{position: %2, model: 0x7240}")
+        cards += QStringLiteral("%1{position: %2, model: 0x4C5E}")
                      .arg(position > 1 ? ", " : "")
                      .arg(position);
     cards += QLatin1Char(']');
@@ -646,7 +661,7 @@ void TestSearch::closingTheProgressWindowStillWaits()
     SimFixture sim(QStringLiteral("resources:\n") +
                    carrierResource("TCPIP0::10.0.0.1::INSTR",
                                    "    tcpip_address: \"10.0.0.1\"\n    open_delay_ms: 600\n",
-                                   "[{position: 2, model: 0x7240}]"));
+                                   "[{position: 2, model: 0x4C5E}]"));
     ProgressSpy spy(&sim);
     spy.pressEscape = true;
     TestCard card;
@@ -667,7 +682,7 @@ void TestSearch::repeatedSearchStartsAfresh()
 {
     SimFixture sim(QStringLiteral("resources:\n") + vxi("VXI0::2::INSTR", 2) +
                    carrierResource("TCPIP0::10.0.0.1::INSTR", "    tcpip_address: \"10.0.0.1\"\n",
-                                   "[{position: 1, model: 0x7240}]"));
+                                   "[{position: 1, model: 0x4C5E}]"));
     TestCard card;
     qm6080fp_fcSelect dialog(&card, false);
     QCOMPARE(dialog.findFunctionCards(), 2);

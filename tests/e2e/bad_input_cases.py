@@ -82,8 +82,9 @@ def open_address_dialog(panel):
 
 
 def ok(panel, dialog):
-    # OK has the focus when the dialog opens.
-    panel.keys(dialog, "space")
+    # The descriptor has the focus when the dialog opens; then the card
+    # number, then OK.
+    panel.keys(dialog, "Tab", "Tab", "space")
 
 
 def ok_after_typing(panel, dialog):
@@ -92,8 +93,8 @@ def ok_after_typing(panel, dialog):
 
 
 def pick_fc1_and_ok(panel, dialog):
-    # From OK: Cancel, the descriptor, the card number ("Select" -> "FC 1"), OK.
-    panel.keys(dialog, "Tab", "Tab", "Tab", "Down", "Tab", "space")
+    # From the descriptor: the card number ("Select" -> "FC 1"), OK.
+    panel.keys(dialog, "Tab", "Down", "Tab", "space")
 
 
 def connected_then_close(panel, rsrc, fc=1):
@@ -298,8 +299,7 @@ for _kind in SIM_MISTAKES:
 # --- awkward descriptors typed into the address dialog ---------------------
 
 def type_descriptor(panel, dialog, text):
-    # From OK: Cancel, then the descriptor, whose text is selected and replaced.
-    panel.keys(dialog, "Tab", "Tab")
+    # The dialog opens on the descriptor, its text selected: typing replaces it.
     panel.type_text(dialog, text)
 
 

@@ -288,8 +288,8 @@ def case_open_failed_try_again(binary):
     with Panel(binary) as panel:
         answer_first_question(panel, "address")
         dialog = panel.wait_window(ADDRESS_DIALOG)
-        # From OK: Cancel, the descriptor (typed over), the card number, OK.
-        panel.keys(dialog, "Tab", "Tab")
+        # The dialog opens on the descriptor, typed over at once; then the
+        # card number and OK.
         panel.type_text(dialog, "VXI0::9::INSTR")
         panel.keys(dialog, "Tab", "Down", "Tab", "space")
         for attempt in (1, 2):
@@ -305,7 +305,7 @@ def case_open_failed_try_again(binary):
                 # The rejected descriptor was kept: OK alone tries it again.
                 answer_first_question(panel, "address")
                 dialog = panel.wait_window(ADDRESS_DIALOG)
-                panel.keys(dialog, "space")
+                panel.keys(dialog, "Tab", "Tab", "space")
         answer_first_question(panel, "demo")
         main = panel.wait_window(MAIN_WINDOW)
         close_main_window(panel, main)
@@ -347,8 +347,8 @@ def case_enter_address_default(binary):
     with Panel(binary) as panel:
         answer_first_question(panel, "address")
         dialog = panel.wait_window(ADDRESS_DIALOG)
-        # Focus starts on OK; then Cancel, the descriptor, the card number.
-        panel.keys(dialog, "Tab", "Tab", "Tab", "Down", "Tab", "space")
+        # Focus starts on the descriptor; then the card number, OK.
+        panel.keys(dialog, "Tab", "Down", "Tab", "space")
         main = panel.wait_window(MAIN_WINDOW + ": ", prefix=True)
         inits = panel.calls("qm7240_init")
         check(len(inits) == 1 and inits[0]["rsrc"] == "TCPIP::192.168.2.100::INSTR"
@@ -359,6 +359,38 @@ def case_enter_address_default(binary):
         check(stored.get("1.1.Descriptor") == "TCPIP::192.168.2.100::INSTR"
               and stored.get("1.FC_Number") == "1" and stored.get("FC_Count") == "1",
               "stored descriptors: %r" % stored)
+        close_main_window(panel, main)
+        check(panel.wait_exit() == 0, "exit status %d" % panel.proc.returncode)
+
+
+def case_address_dialog_focus(binary):
+    # The card stored last is one OK away; the dialog must open on the
+    # descriptor box, not on OK, so a stray Return or Space opens nothing.
+    with Panel(binary, sim_yaml=one_dac_card()) as panel:
+        folder = os.path.join(panel.profile, "Marvane")
+        os.makedirs(folder)
+        with open(os.path.join(folder, "DefaultInstrDescr.ini"), "w") as f:
+            f.write("[7240]\n1.1.Descriptor=VXI0::5::INSTR\n1.FC_Number=3\nFC_Count=1\n")
+        answer_first_question(panel, "address")
+        dialog = panel.wait_window(ADDRESS_DIALOG)
+        panel.keys(dialog, "Return", "space")
+        time.sleep(1.0)
+        check(panel.calls("qm7240_init") == [],
+              "a stray key opened %r" % panel.calls("qm7240_init"))
+        check(ADDRESS_DIALOG in panel.titles(), "the dialog went on a stray key")
+        panel.keys(dialog, "Escape")
+        panel.wait_gone(dialog)
+        # Shown again, the dialog starts on the descriptor once more: typed at
+        # once, the text replaces the stored one (the same resource, board 0
+        # left out); then the card number, OK.
+        answer_first_question(panel, "address")
+        dialog = panel.wait_window(ADDRESS_DIALOG)
+        panel.type_text(dialog, "VXI::5::INSTR")
+        panel.keys(dialog, "Tab", "Tab", "space")
+        main = panel.wait_window(MAIN_WINDOW)
+        inits = panel.calls("qm7240_init")
+        check([(e["rsrc"], e["fc"], e["status"]) for e in inits] == [("VXI::5::INSTR", 3, 0)],
+              "qm7240_init calls: %r" % inits)
         close_main_window(panel, main)
         check(panel.wait_exit() == 0, "exit status %d" % panel.proc.returncode)
 

@@ -8,6 +8,7 @@
 #include "qm7240.h"
 #include "sim_control.h"
 #include "simfixture.h"
+#include "stderrcapture.h"
 #include "visa.h"
 
 namespace {
@@ -45,6 +46,8 @@ private slots:
     void threadsAreNumberedInOrderOfAppearance();
     void appendsAndFollowsReset();
     void noJournalWithoutAFile();
+    void journalFailureSaidOnce_data();
+    void journalFailureSaidOnce();
 };
 
 void TestJournal::everyLineCarriesItsKeys()
@@ -205,6 +208,43 @@ void TestJournal::noJournalWithoutAFile()
     QCOMPARE(viOpenDefaultRM(&rm), VI_SUCCESS);
     viClose(rm);
     QVERIFY(!QFile::exists(sim.journalPath()));
+}
+
+void TestJournal::journalFailureSaidOnce_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("message");
+    // An empty path stands for the fixture's folder, which is no file.
+    QTest::newRow("cannot be opened") << QString() << "cannot open the call journal for writing\n";
+    QTest::newRow("stops accepting lines (full disk)")
+        << "/dev/full"
+        << "cannot write the call journal (No space left on device); later calls are not "
+           "journalled\n";
+}
+
+void TestJournal::journalFailureSaidOnce()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, message);
+    SimFixture sim(journalSystem);
+    if (path.isEmpty())
+        path = sim.dirPath();
+    qputenv("VISA_SIM_JOURNAL", path.toLocal8Bit());
+    sim_reset();
+
+    StderrCapture capture;
+    // The calls answer as ever, the first and every later one.
+    ViSession rm = 0;
+    QCOMPARE(viOpenDefaultRM(&rm), VI_SUCCESS);
+    ViSession vi = 0;
+    QCOMPARE(qm7240_init("VXI0::2::INSTR", 1, VI_TRUE, VI_TRUE, &vi), VI_SUCCESS);
+    QCOMPARE(qm7240_writeChannel(vi, 6, 0.004), VI_SUCCESS);
+    ViUInt16 stat = 0;
+    QCOMPARE(qm7240_getDACStatus(vi, 6, &stat), VI_SUCCESS);
+    QCOMPARE(stat, ViUInt16(1));
+    QCOMPARE(qm7240_close(vi), VI_SUCCESS);
+    QCOMPARE(viClose(rm), VI_SUCCESS);
+    QCOMPARE(QString::fromLocal8Bit(capture.text()), path + ": " + message);
 }
 
 QTEST_GUILESS_MAIN(TestJournal)

@@ -9,7 +9,9 @@ TestCard::TestCard(ViInt32 modelCode)
 
 bool TestCard::isSupportedModel(ViUInt16 modelCode)
 {
-    return modelCode == QM7240_RAW_MODEL_CODE || modelCode == QM7240_MODEL_CODE;
+    // Only the raw code the common library reports: a search that asked
+    // with the catalogue code it shows would find none of the DAC cards.
+    return modelCode == QM7240_RAW_MODEL_CODE;
 }
 
 QString TestCard::fcDescription()

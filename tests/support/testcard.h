@@ -5,7 +5,8 @@
 
 // A card descriptor for the library tests: it opens, closes and resets
 // through the 7240 driver like the DAC card's own descriptor, but its model
-// code is chosen by the test (multi-card models, short model codes).
+// code is chosen by the test (multi-card models, short model codes), and it
+// supports the DAC card by its raw code 0x4C5E alone.
 class TestCard : public qm6080fp_genFC
 {
 public:

@@ -89,7 +89,6 @@ def take(binary, out):
     with Panel(binary) as panel:
         answer_first_question(panel, "address")
         dialog = panel.wait_window(ADDRESS_DIALOG)
-        panel.keys(dialog, "Tab", "Tab")
         panel.type_text(dialog, "VXI0::2::INSTR")
         panel.keys(dialog, "Tab", "Down")
         time.sleep(0.3)
