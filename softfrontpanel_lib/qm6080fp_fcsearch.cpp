@@ -20,7 +20,42 @@
 #include "qm6080fp_fcselect.h"
 #include "qm6080fp_genfc.h"
 
+#if defined(__SANITIZE_THREAD__)
+#define SFP_THREAD_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define SFP_THREAD_SANITIZER 1
+#endif
+#endif
+
+#ifdef SFP_THREAD_SANITIZER
+extern "C" void __tsan_acquire(void *addr);
+extern "C" void __tsan_release(void *addr);
+#endif
+
 namespace {
+
+// Debian's Qt is built without ThreadSanitizer, so the pool's own locking that
+// hands each record to a probe and back is invisible to it. These two marks
+// state those hand-overs, so that the sanitizer still sees any other sharing
+// between the probes and the GUI thread.
+void handRecordOver(getResourceInfo_params_t *record)
+{
+#ifdef SFP_THREAD_SANITIZER
+    __tsan_release(record);
+#else
+    Q_UNUSED(record)
+#endif
+}
+
+void takeRecordOver(getResourceInfo_params_t *record)
+{
+#ifdef SFP_THREAD_SANITIZER
+    __tsan_acquire(record);
+#else
+    Q_UNUSED(record)
+#endif
+}
 
 // The selection dialog keeps at most this many card numbers.
 constexpr int maxAvailableCards = 256;
@@ -123,9 +158,11 @@ void sortResources(QList<resourceInfo_t> &resources)
     std::stable_sort(resources.begin(), resources.end(), resourceInfoLessThan);
 }
 
-void getResourceInfo(getResourceInfo_params_t *params)
+namespace {
+
+void probeResource(getResourceInfo_params_t *params)
 {
-    if (!params || params->done)
+    if (params->done)
         return;
     resourceInfo_t info = params->info;
 
@@ -198,6 +235,17 @@ void getResourceInfo(getResourceInfo_params_t *params)
     params->info = info;
     qm6080_closeCarrier(&context);
     viClose(vi);
+}
+
+} // namespace
+
+void getResourceInfo(getResourceInfo_params_t *params)
+{
+    if (!params)
+        return;
+    takeRecordOver(params);
+    probeResource(params);
+    handRecordOver(params);
 }
 
 int fillCardTree(qm6080fp_fcSelect *dialog, const QList<resourceInfo_t> &resources)
@@ -318,6 +366,7 @@ int qm6080fp_fcSelect::findFunctionCards()
             record.done = true;
         }
         pointers << &record;
+        handRecordOver(&record);
     }
 
     {
@@ -338,6 +387,8 @@ int qm6080fp_fcSelect::findFunctionCards()
         // into the records, so wait for every one of them.
         future.waitForFinished();
     }
+    for (getResourceInfo_params_t &record : records)
+        takeRecordOver(&record);
 
     for (int i = 0; i < n; ++i)
         resources[i] = records[size_t(i)].info;
