@@ -262,9 +262,6 @@ private:
                     return refuse("resource class " + shown(last) +
                                   " is not served here (only INSTR and SOCKET)");
         }
-        for (const std::string &field : fields)
-            if (equalsNoCase(field, "INSTR") || equalsNoCase(field, "SOCKET"))
-                return refuse("resource class " + shown(field) + " stands before the last field");
         return true;
     }
 
@@ -402,15 +399,13 @@ private:
         if (!fieldCount(fields, 3, 4) || !usbId(fields[0], "vendor ID", vendor) ||
             !usbId(fields[1], "model code", model))
             return false;
+        // Without an interface number VISA takes the device's lowest one; the interfaces of a
+        // simulated device are numbered from 0.
+        unsigned long number = 0;
+        if (fields.size() == 4 && !decimal(fields[3], 0, 255, "USB interface number", number))
+            return false;
         info.canonical += "::" + hex4(vendor) + "::" + hex4(model) + "::" + fields[2];
-        // Without an interface number VISA takes the device's lowest one, which only the device
-        // knows: the name stays without one and is another name than any "::n".
-        if (fields.size() == 4) {
-            unsigned long number = 0;
-            if (!decimal(fields[3], 0, 255, "USB interface number", number))
-                return false;
-            append(number);
-        }
+        append(number);
         return true;
     }
 };

@@ -37,7 +37,7 @@ constexpr size_t maxDescriptorLength = VI_FIND_BUFLEN - 1;
         PXI[bus]::device[::function][::INSTR]                      device 0 to 31, function 0 to 7
         TCPIP[board]::host[::LAN device name][::INSTR]             device name default inst0
         TCPIP[board]::host::port::SOCKET                           port 1 to 65535
-        USB[board]::vendor ID::model code::serial[::interface][::INSTR]
+        USB[board]::vendor ID::model code::serial[::interface][::INSTR]    interface default 0
     Fields are printable ASCII without spaces or ':', never empty. Runs in time linear in the
     name's length and reads nothing past its end.
  */

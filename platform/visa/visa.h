@@ -8,14 +8,16 @@
  * Resource names are read as VISA reads them: keywords in any case, a missing
  * board number is board 0, INSTR may be left out, a TCPIP instrument without a
  * LAN device name is inst0, USB IDs compare as numbers, host and LAN device
- * names without regard to case. viParseRsrcEx gives this expanded spelling:
+ * names without regard to case; a GPIB name without a secondary address is
+ * another device than one with secondary address 0. viParseRsrcEx gives this
+ * expanded spelling:
  *   VXI0::2::INSTR                 GPIB-VXI0::3::INSTR
  *   GPIB0::5::INSTR                GPIB0::5::2::INSTR (secondary address 2)
  *   ASRL1::INSTR                   PXI0::10::0::INSTR (function 0 filled in)
  *   TCPIP0::192.168.2.100::inst0::INSTR    (host and device name in lower case)
  *   TCPIP0::10.0.0.9::5025::SOCKET
- *   USB0::0x1234::0x5678::SN1::INSTR       (IDs as 0x and four upper-case digits;
- *                                           an interface number only when given)
+ *   USB0::0x1234::0x5678::SN1::0::INSTR    (IDs as 0x and four upper-case digits,
+ *                                           interface number 0 filled in)
  * Names longer than 255 characters, or expanding to more, are refused. Not
  * read: aliases, IPv6 hosts, ASRL device paths, the PXI CHASSIS/SLOT and
  * bus-device forms, and the classes INTFC, BACKPLANE, MEMACC, SERVANT and RAW,

@@ -207,8 +207,8 @@ void TestSimFile::mistakes_data()
          3, "(first on line 2; both name TCPIP0::lxi-box::inst0::INSTR)"},
         {"duplicate USB IDs, decimal and hexadecimal",
          "resources:\n  - descriptor: \"USB0::0x1234::0x00ab::SN1\"\n"
-         "  - descriptor: \"USB::4660::171::SN1::INSTR\"\n",
-         3, "(first on line 2; both name USB0::0x1234::0x00AB::SN1::INSTR)"},
+         "  - descriptor: \"USB::4660::171::SN1::0::INSTR\"\n",
+         3, "(first on line 2; both name USB0::0x1234::0x00AB::SN1::0::INSTR)"},
         {"duplicate key", head + "    slot: 1\n    slot: 2\n", 4,
          "duplicate key \"slot\" in a resource"},
         {"position outside the carrier",

@@ -11,8 +11,9 @@ namespace {
 
 // A serial number that makes the resource's expanded name exactly 255 characters, the most a
 // VI_FIND_BUFLEN buffer holds.
-const QByteArray longSerial(226, 'S');
+const QByteArray longSerial(223, 'S');
 const QString longUsb = "USB0::0x1234::0x5678::" + longSerial + "::INSTR";
+const QString longUsbExpanded = "USB0::0x1234::0x5678::" + longSerial + "::0::INSTR";
 
 const char wideSystemHead[] = R"(
 resources:
@@ -298,6 +299,7 @@ void TestVisa::descriptorMatching_data()
     const QString lxi = "TCPIP0::192.168.2.100::INSTR";
     const QString lxiExpanded = "TCPIP0::192.168.2.100::inst0::INSTR";
     const QString usb = "USB0::0x1234::0x5678::SN1::INSTR";
+    const QString usbExpanded = "USB0::0x1234::0x5678::SN1::0::INSTR";
     const struct
     {
         const char *row;
@@ -327,17 +329,21 @@ void TestVisa::descriptorMatching_data()
         {"serial", "asrl1", ok, VI_INTF_ASRL, "ASRL1::INSTR", "ASRL1::INSTR"},
         {"pxi function 0 written out", "PXI0::10::0", ok, VI_INTF_PXI, "PXI0::10::INSTR",
          "PXI0::10::0::INSTR"},
-        {"usb ids in decimal and upper case", "usb::4660::0X5678::SN1", ok, VI_INTF_USB, usb, usb},
+        {"usb ids in decimal and upper case", "usb::4660::0X5678::SN1", ok, VI_INTF_USB, usb,
+         usbExpanded},
+        {"usb interface 0 written out", "USB0::0x1234::0x5678::SN1::0::INSTR", ok, VI_INTF_USB, usb,
+         usbExpanded},
         {"expanded to 255 characters", "USB::4660::22136::" + longSerial, ok, VI_INTF_USB, longUsb,
-         longUsb},
+         longUsbExpanded},
 
         {"other board", "TCPIP1::192.168.2.100::INSTR", absent, 0, "", ""},
         {"other LAN device", "TCPIP::192.168.2.100::hislip0", absent, 0, "", ""},
+        {"LAN device named instr", "TCPIP0::192.168.2.100::instr::INSTR", absent, 0, "", ""},
         {"other port", "TCPIP0::10.0.0.9::5026::SOCKET", absent, 0, "", ""},
         {"absent", "VXI0::9::INSTR", absent, 0, "", ""},
         {"gpib secondary 0 is not none", "GPIB0::5::0::INSTR", absent, 0, "", ""},
         {"usb serial compared exactly", "USB0::0x1234::0x5678::sn1::INSTR", absent, 0, "", ""},
-        {"usb interface number given", "USB0::0x1234::0x5678::SN1::0::INSTR", absent, 0, "", ""},
+        {"other usb interface", "USB0::0x1234::0x5678::SN1::1::INSTR", absent, 0, "", ""},
 
         {"not a descriptor", "FOO0::1::INSTR", invalid, 0, "", ""},
         {"empty", "", invalid, 0, "", ""},
