@@ -131,8 +131,10 @@ ViStatus viFindRsrc(ViSession rm, ViConstString expr, ViFindList *list, ViUInt32
     Session found;
     found.kind = SessionKind::FindList;
     found.rm = rm;
+    // VISA matches the expression against its own spelling of each name, so "?*::INSTR" finds
+    // a resource the file writes as TCPIP0::h; the file's spelling finds what it always found.
     for (const sim::Resource &r : state->system.resources)
-        if (expression.matches(r.descriptor))
+        if (expression.matches(r.descriptor) || expression.matches(r.canonical))
             found.found.push_back(r.descriptor);
     rec.set("count", static_cast<long long>(found.found.size()));
     if (found.found.empty())

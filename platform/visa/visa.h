@@ -132,7 +132,8 @@ typedef ViUInt32 ViEventType;
 ViStatus viOpenDefaultRM(ViSession *rm);
 
 /**
-    @brief Starts a search for resources whose descriptors match a VISA resource expression.
+    @brief Starts a search for resources whose names match a VISA resource expression, as the
+           simulation file writes them or as viParseRsrcEx expands them; lists them as written.
     @param rm     resource manager session
     @param expr   expression: '?' any character, '*' zero or more of the previous item, '+' one or
                   more, [set], [^set], '|' alternatives, parentheses, '\\' escapes; case-insensitive

@@ -225,6 +225,9 @@ void TestVisa::search_data()
         << "?*socket" << QStringList{"TCPIP0::10.0.0.9::5025::SOCKET"} << int(VI_SUCCESS);
     QTest::newRow("gpib but not gpib-vxi")
         << "GPIB[0-9]+::?*" << QStringList{"GPIB0::5::INSTR"} << int(VI_SUCCESS);
+    QTest::newRow("matched as expanded, listed as written")
+        << "USB?*::0::INSTR" << QStringList{"USB0::0x1234::0x5678::SN1::INSTR", longUsb}
+        << int(VI_SUCCESS);
     QTest::newRow("nothing") << "FOO?*" << QStringList() << int(VI_ERROR_RSRC_NFOUND);
     QTest::newRow("malformed") << "?*INSTR)" << QStringList() << int(VI_ERROR_INV_EXPR);
 }
