@@ -90,14 +90,15 @@ public:
                           " characters");
         for (const char c : name) {
             const auto byte = static_cast<unsigned char>(c);
-            char code[8];
-            std::snprintf(code, sizeof code, "0x%02X", byte);
-            if (byte < 0x20 || byte == 0x7f)
-                return refuse(std::string("it holds a control character (") + code + ")");
-            if (byte >= 0x80)
-                return refuse(std::string("it holds a byte outside ASCII (") + code + ")");
             if (byte == ' ')
                 return refuse("it holds a space");
+            if (byte < 0x20 || byte >= 0x7f) {
+                char code[8];
+                std::snprintf(code, sizeof code, "0x%02X", byte);
+                return refuse(std::string(byte >= 0x80 ? "it holds a byte outside ASCII ("
+                                                       : "it holds a control character (") +
+                              code + ")");
+            }
         }
         std::vector<std::string> fields;
         if (!split(name, fields))
