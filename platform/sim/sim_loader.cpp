@@ -222,13 +222,14 @@ private:
                 const DescriptorInfo info = parseDescriptor(r.descriptor);
                 if (!info.valid)
                     fail(f.line, "descriptor " + quoted(r.descriptor) +
-                                     " does not begin with a VISA interface (VXI, GPIB-VXI, "
-                                     "GPIB, ASRL, PXI, TCPIP or USB)");
+                                     " is not a VISA resource name: " + info.problem);
                 r.canonical = info.canonical;
+                // Two spellings VISA opens as one resource are one resource listed twice.
                 const auto earlier = descriptorLines.find(r.canonical);
                 if (earlier != descriptorLines.end())
                     fail(f.line, "duplicate descriptor " + quoted(r.descriptor) +
-                                     " (first on line " + std::to_string(earlier->second) + ")");
+                                     " (first on line " + std::to_string(earlier->second) +
+                                     "; both name " + r.canonical + ")");
                 descriptorLines[r.canonical] = f.line;
                 haveDescriptor = true;
             } else if (f.name == "open_delay_ms") {

@@ -23,10 +23,13 @@ Card *Carrier::card(int position)
 int System::find(const std::string &descriptor) const
 {
     const DescriptorInfo info = parseDescriptor(descriptor);
-    if (!info.valid)
-        return -1;
+    return info.valid ? findCanonical(info.canonical) : -1;
+}
+
+int System::findCanonical(const std::string &canonical) const
+{
     for (size_t i = 0; i < resources.size(); ++i)
-        if (resources[i].canonical == info.canonical)
+        if (resources[i].canonical == canonical)
             return static_cast<int>(i);
     return -1;
 }

@@ -65,7 +65,7 @@ struct Carrier
 struct Resource
 {
     std::string descriptor; // as the file writes it; listed by viFindRsrc
-    std::string canonical;  // upper case with board number, for viOpen
+    std::string canonical;  // expanded spelling (sim_descriptor.h), what viOpen matches
     int openDelayMs = 0;
     ViStatus openStatus = VI_SUCCESS;
     bool hasSlot = false;
@@ -88,6 +88,8 @@ struct System
 
     // Index of the resource a descriptor names (VISA matching), or -1.
     int find(const std::string &descriptor) const;
+    // Index of the resource with this expanded spelling, or -1.
+    int findCanonical(const std::string &canonical) const;
 };
 
 } // namespace sim

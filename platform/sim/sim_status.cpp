@@ -30,6 +30,8 @@ const StatusEntry statusTable[] = {
     STATUS(VI_SUCCESS_DEV_NPRESENT, Visa,
            "Session opened successfully, but the device at the specified address is not "
            "responding."),
+    STATUS(VI_SUCCESS_QUEUE_EMPTY, Visa,
+           "Operation completed successfully, but the queue was already empty."),
     STATUS(VI_ERROR_SYSTEM_ERROR, Visa,
            "Unknown system error (miscellaneous error); the instrument system could not be set "
            "up."),
@@ -50,6 +52,8 @@ const StatusEntry statusTable[] = {
     STATUS(VI_ERROR_NSUP_ATTR, Visa,
            "The specified attribute is not defined or supported by the referenced session, event, "
            "or find list."),
+    STATUS(VI_ERROR_INV_EVENT, Visa, "Specified event type is not supported by the resource."),
+    STATUS(VI_ERROR_INV_MECH, Visa, "Invalid mechanism specified."),
     STATUS(VI_ERROR_ALLOC, Visa,
            "Insufficient system resources to perform necessary memory allocation."),
     STATUS(VI_ERROR_NSUP_OPER, Visa,

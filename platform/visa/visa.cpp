@@ -17,6 +17,75 @@ namespace {
 
 constexpr ViAccessMode knownModes = VI_EXCLUSIVE_LOCK | VI_SHARED_LOCK | VI_LOAD_CONFIG;
 
+// A caller's resource name, read no further than a VISA name can reach: one without its end
+// within VI_FIND_BUFLEN bytes is too long, and the reader refuses it.
+sim::DescriptorInfo readName(ViConstRsrc name)
+{
+    return sim::parseDescriptor(std::string(name, strnlen(name, VI_FIND_BUFLEN)));
+}
+
+// viParseRsrc and viParseRsrcEx: the texts are null for viParseRsrc.
+ViStatus parseResource(CallRecord &rec, ViSession rm, ViConstRsrc name, ViUInt16 *intfType,
+                       ViUInt16 *intfNum, ViChar *rsrcClass, ViChar *expanded, ViChar *alias)
+{
+    rec.set("session", static_cast<long long>(rm));
+    rec.setText("rsrc", name);
+    for (ViChar *text : {rsrcClass, expanded, alias})
+        if (text != nullptr)
+            text[0] = '\0';
+    if (intfType != nullptr)
+        *intfType = 0;
+    if (intfNum != nullptr)
+        *intfNum = 0;
+    auto state = sim::Simulator::access();
+    if (state->find(rm, SessionKind::ResourceManager) == nullptr)
+        return rec.finish(VI_ERROR_INV_OBJECT);
+    if (name == nullptr)
+        return rec.finish(VI_ERROR_INV_PARAMETER);
+    const sim::DescriptorInfo info = readName(name);
+    if (!info.valid)
+        return rec.finish(VI_ERROR_INV_RSRC_NAME);
+    if (state->system.findCanonical(info.canonical) < 0)
+        return rec.finish(VI_ERROR_RSRC_NFOUND);
+    if (intfType != nullptr)
+        *intfType = info.interfaceType;
+    if (intfNum != nullptr)
+        *intfNum = info.board;
+    rec.set("intf_type", static_cast<long long>(info.interfaceType));
+    rec.set("intf_num", static_cast<long long>(info.board));
+    if (rsrcClass != nullptr || expanded != nullptr || alias != nullptr) {
+        // The reader refuses names whose expanded form would not fit these buffers.
+        if (rsrcClass != nullptr)
+            sim::copyText(rsrcClass, VI_FIND_BUFLEN, info.resourceClass);
+        if (expanded != nullptr)
+            sim::copyText(expanded, VI_FIND_BUFLEN, info.canonical);
+        rec.set("rsrc_class", info.resourceClass);
+        rec.set("expanded_name", info.canonical);
+        rec.set("alias", std::string());
+    }
+    return rec.finish(VI_SUCCESS);
+}
+
+// viDisableEvent and viDiscardEvents: the system raises no events, so there is nothing to stop
+// or discard; the arguments are checked as VISA checks them.
+ViStatus eventCall(CallRecord &rec, ViSession vi, ViEventType eventType, ViUInt16 mechanism,
+                   ViStatus done)
+{
+    rec.set("session", static_cast<long long>(vi));
+    rec.set("event_type", static_cast<long long>(eventType));
+    rec.set("mechanism", static_cast<long long>(mechanism));
+    auto state = sim::Simulator::access();
+    if (state->findResourceSession(vi) == nullptr &&
+        state->find(vi, SessionKind::ResourceManager) == nullptr)
+        return rec.finish(VI_ERROR_INV_OBJECT);
+    if (eventType != VI_ALL_ENABLED_EVENTS)
+        return rec.finish(VI_ERROR_INV_EVENT);
+    const ViUInt16 mechanisms = VI_QUEUE | VI_HNDLR | VI_SUSPEND_HNDLR;
+    if (mechanism != VI_ALL_MECH && (mechanism == 0 || (mechanism & ~mechanisms) != 0))
+        return rec.finish(VI_ERROR_INV_MECH);
+    return rec.finish(done);
+}
+
 } // namespace
 
 extern "C" {
@@ -62,8 +131,10 @@ ViStatus viFindRsrc(ViSession rm, ViConstString expr, ViFindList *list, ViUInt32
     Session found;
     found.kind = SessionKind::FindList;
     found.rm = rm;
+    // VISA matches the expression against its own spelling of each name, so "?*::INSTR" finds
+    // a resource the file writes as TCPIP0::h; the file's spelling finds what it always found.
     for (const sim::Resource &r : state->system.resources)
-        if (expression.matches(r.descriptor))
+        if (expression.matches(r.descriptor) || expression.matches(r.canonical))
             found.found.push_back(r.descriptor);
     rec.set("count", static_cast<long long>(found.found.size()));
     if (found.found.empty())
@@ -99,6 +170,20 @@ ViStatus viFindNext(ViFindList list, ViChar desc[])
     return rec.finish(VI_SUCCESS);
 }
 
+ViStatus viParseRsrc(ViSession rm, ViConstRsrc name, ViUInt16 *intfType, ViUInt16 *intfNum)
+{
+    CallRecord rec("viParseRsrc");
+    return parseResource(rec, rm, name, intfType, intfNum, nullptr, nullptr, nullptr);
+}
+
+ViStatus viParseRsrcEx(ViSession rm, ViConstRsrc name, ViUInt16 *intfType, ViUInt16 *intfNum,
+                       ViChar rsrcClass[], ViChar expandedUnaliasedName[], ViChar aliasIfExists[])
+{
+    CallRecord rec("viParseRsrcEx");
+    return parseResource(rec, rm, name, intfType, intfNum, rsrcClass, expandedUnaliasedName,
+                         aliasIfExists);
+}
+
 ViStatus viOpen(ViSession rm, ViConstRsrc name, ViAccessMode mode, ViUInt32 timeout, ViSession *vi)
 {
     CallRecord rec("viOpen");
@@ -119,9 +204,10 @@ ViStatus viOpen(ViSession rm, ViConstRsrc name, ViAccessMode mode, ViUInt32 time
         if ((mode & ~knownModes) != 0 ||
             ((mode & VI_EXCLUSIVE_LOCK) != 0 && (mode & VI_SHARED_LOCK) != 0))
             return rec.finish(VI_ERROR_INV_ACC_MODE);
-        if (!sim::parseDescriptor(name).valid)
+        const sim::DescriptorInfo info = readName(name);
+        if (!info.valid)
             return rec.finish(VI_ERROR_INV_RSRC_NAME);
-        resource = state->system.find(name);
+        resource = state->system.findCanonical(info.canonical);
         if (resource < 0)
             return rec.finish(VI_ERROR_RSRC_NFOUND);
         const sim::Resource &r = state->system.resources[size_t(resource)];
@@ -219,9 +305,23 @@ ViStatus viGetAttribute(ViObject vi, ViAttr attr, void *value)
         return setText(r->hasDeviceName, r->deviceName);
     case VI_ATTR_RSRC_NAME:
         return setText(true, r->descriptor);
+    case VI_ATTR_RSRC_CLASS:
+        return setText(true, info.resourceClass);
     default:
         return rec.finish(VI_ERROR_NSUP_ATTR);
     }
+}
+
+ViStatus viDisableEvent(ViSession vi, ViEventType eventType, ViUInt16 mechanism)
+{
+    CallRecord rec("viDisableEvent");
+    return eventCall(rec, vi, eventType, mechanism, VI_SUCCESS);
+}
+
+ViStatus viDiscardEvents(ViSession vi, ViEventType eventType, ViUInt16 mechanism)
+{
+    CallRecord rec("viDiscardEvents");
+    return eventCall(rec, vi, eventType, mechanism, VI_SUCCESS_QUEUE_EMPTY);
 }
 
 ViStatus viStatusDesc(ViObject vi, ViStatus status, ViChar desc[])

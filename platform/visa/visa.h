@@ -1,8 +1,27 @@
 /*
  * VISA subset used by the soft front panels: resource manager, resource search,
- * open and close, attribute reads and status descriptions. Names, types and
- * numeric values are those of the VXIplug&play VISA standard, so the vendor's
- * visa.h can replace this file without a change to its callers.
+ * resource names, open and close, attribute reads, event shut-off and status
+ * descriptions. Names, types and numeric values are those of the VXIplug&play
+ * VISA standard, so the vendor's visa.h can replace this file without a change
+ * to its callers.
+ *
+ * Resource names are read as VISA reads them: keywords in any case, a missing
+ * board number is board 0, INSTR may be left out, a TCPIP instrument without a
+ * LAN device name is inst0, USB IDs compare as numbers, host and LAN device
+ * names without regard to case; a GPIB name without a secondary address is
+ * another device than one with secondary address 0. viParseRsrcEx gives this
+ * expanded spelling:
+ *   VXI0::2::INSTR                 GPIB-VXI0::3::INSTR
+ *   GPIB0::5::INSTR                GPIB0::5::2::INSTR (secondary address 2)
+ *   ASRL1::INSTR                   PXI0::10::0::INSTR (function 0 filled in)
+ *   TCPIP0::192.168.2.100::inst0::INSTR    (host and device name in lower case)
+ *   TCPIP0::10.0.0.9::5025::SOCKET
+ *   USB0::0x1234::0x5678::SN1::0::INSTR    (IDs as 0x and four upper-case digits,
+ *                                           interface number 0 filled in)
+ * Names longer than 255 characters, or expanding to more, are refused. Not
+ * read: aliases, IPv6 hosts, ASRL device paths, the PXI CHASSIS/SLOT and
+ * bus-device forms, and the classes INTFC, BACKPLANE, MEMACC, SERVANT and RAW,
+ * which this system has no resources of.
  */
 #ifndef VISA_H
 #define VISA_H
@@ -33,6 +52,7 @@ typedef ViObject ViFindList;
 typedef ViUInt32 ViAttr;
 typedef ViUInt32 ViAccessMode;
 typedef void *ViAddr;
+typedef ViUInt32 ViEventType;
 
 #define VI_NULL 0
 #define VI_TRUE 1
@@ -53,6 +73,7 @@ typedef void *ViAddr;
 #define VI_WARN_UNKNOWN_STATUS ((ViStatus)0x3FFF0085L)
 #define VI_WARN_CONFIG_NLOADED ((ViStatus)0x3FFF0077L)
 #define VI_SUCCESS_DEV_NPRESENT ((ViStatus)0x3FFF007DL)
+#define VI_SUCCESS_QUEUE_EMPTY ((ViStatus)0x3FFF0004L)
 
 /* Error codes */
 #define VI_ERROR_SYSTEM_ERROR ((ViStatus)0xBFFF0000L)
@@ -66,6 +87,8 @@ typedef void *ViAddr;
 #define VI_ERROR_TMO ((ViStatus)0xBFFF0015L)
 #define VI_ERROR_CLOSING_FAILED ((ViStatus)0xBFFF0016L)
 #define VI_ERROR_NSUP_ATTR ((ViStatus)0xBFFF001DL)
+#define VI_ERROR_INV_EVENT ((ViStatus)0xBFFF0026L)
+#define VI_ERROR_INV_MECH ((ViStatus)0xBFFF0027L)
 #define VI_ERROR_ALLOC ((ViStatus)0xBFFF003CL)
 #define VI_ERROR_NSUP_OPER ((ViStatus)0xBFFF0067L)
 #define VI_ERROR_USER_BUF ((ViStatus)0xBFFF0071L)
@@ -74,6 +97,7 @@ typedef void *ViAddr;
 #define VI_ERROR_CONN_LOST ((ViStatus)0xBFFF00A6L)
 
 /* Attributes */
+#define VI_ATTR_RSRC_CLASS ((ViAttr)0xBFFF0001UL)
 #define VI_ATTR_RSRC_NAME ((ViAttr)0xBFFF0002UL)
 #define VI_ATTR_VXI_LA ((ViAttr)0x3FFF00D5UL)
 #define VI_ATTR_SLOT ((ViAttr)0x3FFF00E8UL)
@@ -82,6 +106,13 @@ typedef void *ViAddr;
 #define VI_ATTR_TCPIP_ADDR ((ViAttr)0xBFFF0195UL)
 #define VI_ATTR_TCPIP_HOSTNAME ((ViAttr)0xBFFF0196UL)
 #define VI_ATTR_TCPIP_DEVICE_NAME ((ViAttr)0xBFFF0199UL)
+
+/* Events and the ways they are delivered */
+#define VI_ALL_ENABLED_EVENTS ((ViEventType)0x3FFF7FFFUL)
+#define VI_QUEUE 1
+#define VI_HNDLR 2
+#define VI_SUSPEND_HNDLR 4
+#define VI_ALL_MECH 0xFFFF
 
 /* Interface types (values of VI_ATTR_INTF_TYPE) */
 #define VI_INTF_GPIB 1
@@ -101,7 +132,8 @@ typedef void *ViAddr;
 ViStatus viOpenDefaultRM(ViSession *rm);
 
 /**
-    @brief Starts a search for resources whose descriptors match a VISA resource expression.
+    @brief Starts a search for resources whose names match a VISA resource expression, as the
+           simulation file writes them or as viParseRsrcEx expands them; lists them as written.
     @param rm     resource manager session
     @param expr   expression: '?' any character, '*' zero or more of the previous item, '+' one or
                   more, [set], [^set], '|' alternatives, parentheses, '\\' escapes; case-insensitive
@@ -123,18 +155,40 @@ ViStatus viFindRsrc(ViSession rm, ViConstString expr, ViFindList *list, ViUInt32
 ViStatus viFindNext(ViFindList list, ViChar desc[]);
 
 /**
-    @brief Opens a session to a resource. Descriptor matching is case-insensitive and a missing
-           board number means board 0.
+    @brief Reads a resource name and tells the interface it names.
+    @param rm        resource manager session
+    @param name      resource name, any spelling VISA takes (see the top of this file)
+    @param intfType  receives the interface type (VI_INTF_*), 0 on failure; may be null
+    @param intfNum   receives the board number, 0 on failure; may be null
+    @return VI_SUCCESS; VI_ERROR_INV_RSRC_NAME for a name VISA cannot read; VI_ERROR_RSRC_NFOUND
+            for a well-formed name this system has no resource for; VI_ERROR_INV_OBJECT for a bad
+            session; VI_ERROR_INV_PARAMETER for a null name
+ */
+ViStatus viParseRsrc(ViSession rm, ViConstRsrc name, ViUInt16 *intfType, ViUInt16 *intfNum);
+
+/**
+    @brief viParseRsrc, and also the resource class, the expanded name and the alias.
+    @param rsrcClass              receives "INSTR" or "SOCKET"; VI_FIND_BUFLEN bytes; may be null
+    @param expandedUnaliasedName  receives the expanded spelling (see the top of this file);
+                                  VI_FIND_BUFLEN bytes; may be null
+    @param aliasIfExists          receives the alias: always empty, this system has none;
+                                  VI_FIND_BUFLEN bytes; may be null
+    @return as viParseRsrc; the texts are empty on failure
+ */
+ViStatus viParseRsrcEx(ViSession rm, ViConstRsrc name, ViUInt16 *intfType, ViUInt16 *intfNum,
+                       ViChar rsrcClass[], ViChar expandedUnaliasedName[], ViChar aliasIfExists[]);
+
+/**
+    @brief Opens a session to a resource, under any spelling VISA takes for its name.
     @param rm       resource manager session
-    @param name     resource descriptor
+    @param name     resource name
     @param mode     VI_NO_LOCK or VI_EXCLUSIVE_LOCK
     @param timeout  open timeout in milliseconds (the simulated system answers at once)
     @param vi       receives the session
     @return the resource's configured open status (VI_SUCCESS by default; a warning still opens a
             session); VI_ERROR_RSRC_NFOUND; VI_ERROR_INV_RSRC_NAME; VI_ERROR_INV_OBJECT
  */
-ViStatus viOpen(ViSession rm, ViConstRsrc name, ViAccessMode mode, ViUInt32 timeout,
-                ViSession *vi);
+ViStatus viOpen(ViSession rm, ViConstRsrc name, ViAccessMode mode, ViUInt32 timeout, ViSession *vi);
 
 /**
     @brief Closes a session, a find list or the resource manager (and everything opened through it).
@@ -147,11 +201,33 @@ ViStatus viClose(ViObject vi);
     @param vi     session
     @param attr   attribute; ViUInt16 for VI_ATTR_INTF_TYPE and VI_ATTR_INTF_NUM, ViInt16 for
                   VI_ATTR_SLOT and VI_ATTR_VXI_LA, a text of at most 256 bytes for the others
+                  (VI_ATTR_RSRC_NAME: the name as the simulation file writes it;
+                  VI_ATTR_RSRC_CLASS: "INSTR" or "SOCKET")
     @param value  receives the value
     @return VI_SUCCESS; VI_ERROR_NSUP_ATTR when the resource has no such attribute;
             VI_ERROR_INV_OBJECT; VI_ERROR_INV_PARAMETER for a null value
  */
 ViStatus viGetAttribute(ViObject vi, ViAttr attr, void *value);
+
+/**
+    @brief Stops events of a session. This system raises no events, so none is ever enabled.
+    @param vi         session
+    @param eventType  VI_ALL_ENABLED_EVENTS
+    @param mechanism  VI_QUEUE, VI_HNDLR, VI_SUSPEND_HNDLR, a combination of them, or VI_ALL_MECH
+    @return VI_SUCCESS; VI_ERROR_INV_EVENT for any other event type; VI_ERROR_INV_MECH;
+            VI_ERROR_INV_OBJECT
+ */
+ViStatus viDisableEvent(ViSession vi, ViEventType eventType, ViUInt16 mechanism);
+
+/**
+    @brief Discards the pending events of a session; there never are any.
+    @param vi         session
+    @param eventType  VI_ALL_ENABLED_EVENTS
+    @param mechanism  as viDisableEvent
+    @return VI_SUCCESS_QUEUE_EMPTY; VI_ERROR_INV_EVENT for any other event type;
+            VI_ERROR_INV_MECH; VI_ERROR_INV_OBJECT
+ */
+ViStatus viDiscardEvents(ViSession vi, ViEventType eventType, ViUInt16 mechanism);
 
 /**
     @brief Describes a status code.

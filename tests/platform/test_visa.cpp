@@ -1,5 +1,5 @@
-// VISA on the simulated system: resource expressions, descriptor matching, attributes, open
-// delay and status, closing, status texts and bad arguments.
+// VISA on the simulated system: resource expressions, resource names as VISA reads them,
+// attributes, open delay and status, closing, status texts and bad arguments.
 #include <QtTest>
 
 #include "journaltext.h"
@@ -9,7 +9,13 @@
 
 namespace {
 
-const char wideSystem[] = R"(
+// A serial number that makes the resource's expanded name exactly 255 characters, the most a
+// VI_FIND_BUFLEN buffer holds.
+const QByteArray longSerial(223, 'S');
+const QString longUsb = "USB0::0x1234::0x5678::" + longSerial + "::INSTR";
+const QString longUsbExpanded = "USB0::0x1234::0x5678::" + longSerial + "::0::INSTR";
+
+const char wideSystemHead[] = R"(
 resources:
   - descriptor: "VXI0::1::INSTR"
     slot: 1
@@ -37,6 +43,7 @@ resources:
   - descriptor: "TCPIP0::10.0.0.32::INSTR"
     open_status: 0x3FFF007D
 )";
+const QString wideSystem = wideSystemHead + QStringLiteral("  - descriptor: \"%1\"\n").arg(longUsb);
 
 // Every descriptor a search returns, in order; the status of viFindRsrc goes to `status`.
 QStringList findAll(ViSession rm, const char *expr, ViStatus &status, ViUInt32 &count)
@@ -203,7 +210,8 @@ void TestVisa::search_data()
                                                      "USB0::0x1234::0x5678::SN1::INSTR",
                                                      "TCPIP0::10.0.0.30::INSTR",
                                                      "TCPIP0::10.0.0.31::INSTR",
-                                                     "TCPIP0::10.0.0.32::INSTR"}
+                                                     "TCPIP0::10.0.0.32::INSTR",
+                                                     longUsb}
                                       << int(VI_SUCCESS);
     QTest::newRow("vxi") << "VXI?*INSTR" << QStringList{"VXI0::1::INSTR", "VXI0::2::INSTR"}
                          << int(VI_SUCCESS);
@@ -217,6 +225,9 @@ void TestVisa::search_data()
         << "?*socket" << QStringList{"TCPIP0::10.0.0.9::5025::SOCKET"} << int(VI_SUCCESS);
     QTest::newRow("gpib but not gpib-vxi")
         << "GPIB[0-9]+::?*" << QStringList{"GPIB0::5::INSTR"} << int(VI_SUCCESS);
+    QTest::newRow("matched as expanded, listed as written")
+        << "USB?*::0::INSTR" << QStringList{"USB0::0x1234::0x5678::SN1::INSTR", longUsb}
+        << int(VI_SUCCESS);
     QTest::newRow("nothing") << "FOO?*" << QStringList() << int(VI_ERROR_RSRC_NFOUND);
     QTest::newRow("malformed") << "?*INSTR)" << QStringList() << int(VI_ERROR_INV_EXPR);
 }
@@ -280,42 +291,148 @@ void TestVisa::defaultSystemListsInOrder()
 
 void TestVisa::descriptorMatching_data()
 {
-    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("name");
     QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("resource");
-    QTest::newRow("exact") << "TCPIP0::192.168.2.100::INSTR" << int(VI_SUCCESS)
-                           << "TCPIP0::192.168.2.100::INSTR";
-    QTest::newRow("board 0 implied")
-        << "TCPIP::192.168.2.100::INSTR" << int(VI_SUCCESS) << "TCPIP0::192.168.2.100::INSTR";
-    QTest::newRow("lower case") << "tcpip::192.168.2.100::instr" << int(VI_SUCCESS)
-                                << "TCPIP0::192.168.2.100::INSTR";
-    QTest::newRow("vxi no board") << "vxi::2::INSTR" << int(VI_SUCCESS) << "VXI0::2::INSTR";
-    QTest::newRow("gpib-vxi") << "GPIB-VXI::3::INSTR" << int(VI_SUCCESS) << "GPIB-VXI0::3::INSTR";
-    QTest::newRow("serial") << "asrl1::instr" << int(VI_SUCCESS) << "ASRL1::INSTR";
-    QTest::newRow("other board") << "TCPIP1::192.168.2.100::INSTR" << int(VI_ERROR_RSRC_NFOUND)
-                                 << "";
-    QTest::newRow("absent") << "VXI0::9::INSTR" << int(VI_ERROR_RSRC_NFOUND) << "";
-    QTest::newRow("not a descriptor") << "FOO0::1::INSTR" << int(VI_ERROR_INV_RSRC_NAME) << "";
-    QTest::newRow("empty") << "" << int(VI_ERROR_INV_RSRC_NAME) << "";
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("resource"); // as the file writes it
+    QTest::addColumn<QString>("expanded");
+    const int ok = VI_SUCCESS;
+    const int absent = VI_ERROR_RSRC_NFOUND;
+    const int invalid = VI_ERROR_INV_RSRC_NAME;
+    const QString lxi = "TCPIP0::192.168.2.100::INSTR";
+    const QString lxiExpanded = "TCPIP0::192.168.2.100::inst0::INSTR";
+    const QString usb = "USB0::0x1234::0x5678::SN1::INSTR";
+    const QString usbExpanded = "USB0::0x1234::0x5678::SN1::0::INSTR";
+    const struct
+    {
+        const char *row;
+        QByteArray name;
+        int status;
+        int type;
+        QString resource;
+        QString expanded;
+    } rows[] = {
+        {"exact", "TCPIP0::192.168.2.100::INSTR", ok, VI_INTF_TCPIP, lxi, lxiExpanded},
+        {"board 0 implied", "TCPIP::192.168.2.100::INSTR", ok, VI_INTF_TCPIP, lxi, lxiExpanded},
+        {"lower case", "tcpip::192.168.2.100::instr", ok, VI_INTF_TCPIP, lxi, lxiExpanded},
+        {"no class, no device", "TCPIP::192.168.2.100", ok, VI_INTF_TCPIP, lxi, lxiExpanded},
+        {"device inst0 written out", "tcpip0::192.168.2.100::inst0::instr", ok, VI_INTF_TCPIP, lxi,
+         lxiExpanded},
+        {"device name in upper case", "TCPIP0::192.168.2.100::INST0", ok, VI_INTF_TCPIP, lxi,
+         lxiExpanded},
+        {"board 1, inst0 implied", "TCPIP1::10.0.0.7", ok, VI_INTF_TCPIP,
+         "TCPIP1::10.0.0.7::inst0::INSTR", "TCPIP1::10.0.0.7::inst0::INSTR"},
+        {"socket", "tcpip::10.0.0.9::05025::socket", ok, VI_INTF_TCPIP,
+         "TCPIP0::10.0.0.9::5025::SOCKET", "TCPIP0::10.0.0.9::5025::SOCKET"},
+        {"vxi no board, no class", "vxi::2", ok, VI_INTF_VXI, "VXI0::2::INSTR", "VXI0::2::INSTR"},
+        {"leading zeros", "VXI00::002::INSTR", ok, VI_INTF_VXI, "VXI0::2::INSTR", "VXI0::2::INSTR"},
+        {"gpib-vxi", "GPIB-VXI::3::INSTR", ok, VI_INTF_GPIB_VXI, "GPIB-VXI0::3::INSTR",
+         "GPIB-VXI0::3::INSTR"},
+        {"gpib", "gpib::5", ok, VI_INTF_GPIB, "GPIB0::5::INSTR", "GPIB0::5::INSTR"},
+        {"serial", "asrl1", ok, VI_INTF_ASRL, "ASRL1::INSTR", "ASRL1::INSTR"},
+        {"pxi function 0 written out", "PXI0::10::0", ok, VI_INTF_PXI, "PXI0::10::INSTR",
+         "PXI0::10::0::INSTR"},
+        {"usb ids in decimal and upper case", "usb::4660::0X5678::SN1", ok, VI_INTF_USB, usb,
+         usbExpanded},
+        {"usb interface 0 written out", "USB0::0x1234::0x5678::SN1::0::INSTR", ok, VI_INTF_USB, usb,
+         usbExpanded},
+        {"expanded to 255 characters", "USB::4660::22136::" + longSerial, ok, VI_INTF_USB, longUsb,
+         longUsbExpanded},
+
+        {"other board", "TCPIP1::192.168.2.100::INSTR", absent, 0, "", ""},
+        {"other LAN device", "TCPIP::192.168.2.100::hislip0", absent, 0, "", ""},
+        {"LAN device named instr", "TCPIP0::192.168.2.100::instr::INSTR", absent, 0, "", ""},
+        {"other port", "TCPIP0::10.0.0.9::5026::SOCKET", absent, 0, "", ""},
+        {"absent", "VXI0::9::INSTR", absent, 0, "", ""},
+        {"gpib secondary 0 is not none", "GPIB0::5::0::INSTR", absent, 0, "", ""},
+        {"usb serial compared exactly", "USB0::0x1234::0x5678::sn1::INSTR", absent, 0, "", ""},
+        {"other usb interface", "USB0::0x1234::0x5678::SN1::1::INSTR", absent, 0, "", ""},
+
+        {"not a descriptor", "FOO0::1::INSTR", invalid, 0, "", ""},
+        {"empty", "", invalid, 0, "", ""},
+        {"empty field", "VXI0::::INSTR", invalid, 0, "", ""},
+        {"leading separator", "::VXI0::1::INSTR", invalid, 0, "", ""},
+        {"trailing separator", "VXI0::1::INSTR::", invalid, 0, "", ""},
+        {"doubled separator", "VXI0::1::::INSTR", invalid, 0, "", ""},
+        {"stray colon", "VXI0:::1::INSTR", invalid, 0, "", ""},
+        {"single colon", "VXI0:1::INSTR", invalid, 0, "", ""},
+        {"too many fields", "VXI0::1::2::INSTR", invalid, 0, "", ""},
+        {"no host", "TCPIP::INSTR", invalid, 0, "", ""},
+        {"port without SOCKET", "TCPIP::10.0.0.9::5025", invalid, 0, "", ""},
+        {"SOCKET on VXI", "VXI0::1::SOCKET", invalid, 0, "", ""},
+        {"class not served", "GPIB0::INTFC", invalid, 0, "", ""},
+        {"board beyond 16 bits", "VXI65536::1::INSTR", invalid, 0, "", ""},
+        {"logical address 256", "VXI0::256::INSTR", invalid, 0, "", ""},
+        {"gpib primary 31", "GPIB0::31::INSTR", invalid, 0, "", ""},
+        {"octet 300", "TCPIP::192.168.2.300::INSTR", invalid, 0, "", ""},
+        {"octet with leading zero", "TCPIP::192.168.02.100::INSTR", invalid, 0, "", ""},
+        {"port 65536", "TCPIP::10.0.0.9::65536::SOCKET", invalid, 0, "", ""},
+        {"usb id beyond 16 bits", "USB::0x12345::0x5678::SN1", invalid, 0, "", ""},
+        {"23 digits", "VXI0::99999999999999999999999::INSTR", invalid, 0, "", ""},
+        {"300 characters", "VXI0::" + QByteArray(286, '0') + "2::INSTR", invalid, 0, "", ""},
+        {"expanded past 255 characters", "USB::4660::22136::" + longSerial + "S", invalid, 0, "",
+         ""},
+        {"newline", "VXI0::1::INSTR\n", invalid, 0, "", ""},
+        {"tab", "VXI0::\t1::INSTR", invalid, 0, "", ""},
+        {"delete", "VXI0::1::INSTR\x7f", invalid, 0, "", ""},
+        {"space", "VXI0:: 1::INSTR", invalid, 0, "", ""},
+        {"Latin-1 letter", "TCPIP::caf\xe9::INSTR", invalid, 0, "", ""},
+        {"UTF-8 letter", "TCPIP::caf\xc3\xa9", invalid, 0, "", ""},
+    };
+    for (const auto &row : rows)
+        QTest::newRow(row.row) << row.name << row.status << row.type << row.resource
+                               << row.expanded;
 }
 
 void TestVisa::descriptorMatching()
 {
-    QFETCH(QString, name);
+    QFETCH(QByteArray, name);
     QFETCH(int, status);
+    QFETCH(int, type);
     QFETCH(QString, resource);
+    QFETCH(QString, expanded);
     SimFixture sim(wideSystem);
     const ViSession rm = openRm();
+
+    // Buffers larger than VI_FIND_BUFLEN: nothing past the standard size may be written.
+    QByteArray rsrcClass(300, '#');
+    QByteArray expandedName(300, '#');
+    QByteArray alias(300, '#');
+    ViUInt16 intfType = 99;
+    ViUInt16 intfNum = 99;
+    QCOMPARE(int(viParseRsrcEx(rm, name.constData(), &intfType, &intfNum, rsrcClass.data(),
+                               expandedName.data(), alias.data())),
+             status);
+    for (const QByteArray *text : {&rsrcClass, &expandedName, &alias})
+        QCOMPARE(text->mid(VI_FIND_BUFLEN), QByteArray(300 - VI_FIND_BUFLEN, '#'));
+    QCOMPARE(QString::fromLatin1(expandedName.constData()), expanded);
+    QCOMPARE(QString::fromLatin1(rsrcClass.constData()), expanded.section("::", -1));
+    QCOMPARE(QString::fromLatin1(alias.constData()), QString());
+    QCOMPARE(int(intfType), type);
+    ViUInt16 shortType = 99;
+    ViUInt16 shortNum = 99;
+    QCOMPARE(int(viParseRsrc(rm, name.constData(), &shortType, &shortNum)), status);
+    QCOMPARE(QList<int>({shortType, shortNum}), QList<int>({intfType, intfNum}));
+
     ViSession vi = 99;
-    QCOMPARE(int(viOpen(rm, name.toLatin1().constData(), VI_NO_LOCK, 0, &vi)), status);
+    QCOMPARE(int(viOpen(rm, name.constData(), VI_NO_LOCK, 0, &vi)), status);
     if (status == VI_SUCCESS) {
         QCOMPARE(textAttr(vi, VI_ATTR_RSRC_NAME), resource);
+        ViUInt16 number = 99;
+        QCOMPARE(viGetAttribute(vi, VI_ATTR_INTF_NUM, &number), VI_SUCCESS);
+        QCOMPARE(number, intfNum);
+        QCOMPARE(textAttr(vi, VI_ATTR_RSRC_CLASS), expanded.section("::", -1));
         QCOMPARE(viClose(vi), VI_SUCCESS);
     } else {
         QCOMPARE(vi, 0u);
+        QCOMPARE(int(intfNum), 0);
     }
-    QCOMPARE(journalText(sim, "viOpen", {"rsrc", "status"}),
-             QString("rsrc=%1 status=%2").arg(name).arg(status));
+    const QString journalled = QStringLiteral("expanded_name%1 status=%2")
+                                   .arg(status == VI_SUCCESS ? "=" + expanded : QStringLiteral("?"))
+                                   .arg(status);
+    QCOMPARE(journalText(sim, "viParseRsrcEx", {"expanded_name", "status"}), journalled);
+    QCOMPARE(journalText(sim, "viParseRsrc", {"status"}), QString("status=%1").arg(status));
+    QCOMPARE(journalText(sim, "viOpen", {"status"}), QString("status=%1").arg(status));
     viClose(rm);
 }
 
@@ -470,6 +587,29 @@ void TestVisa::badArguments()
     QCOMPARE(viOpen(rm, "VXI0::1::INSTR", VI_NO_LOCK, 0, &vi), VI_SUCCESS);
     QCOMPARE(viGetAttribute(vi, VI_ATTR_SLOT, nullptr), VI_ERROR_INV_PARAMETER);
     QCOMPARE(viStatusDesc(VI_NULL, VI_SUCCESS, nullptr), VI_ERROR_INV_PARAMETER);
+    ViUInt16 intf = 99;
+    QCOMPARE(viParseRsrc(rm, nullptr, &intf, &intf), VI_ERROR_INV_PARAMETER);
+    QCOMPARE(viParseRsrc(vi, "VXI0::1::INSTR", &intf, &intf), VI_ERROR_INV_OBJECT);
+    QCOMPARE(viParseRsrcEx(rm + 1000, "VXI0::1::INSTR", &intf, &intf, desc, desc, desc),
+             VI_ERROR_INV_OBJECT);
+    QCOMPARE(intf, 0); // outputs cleared on failure
+    // Every output may be left out.
+    QCOMPARE(viParseRsrcEx(rm, "VXI0::1::INSTR", nullptr, nullptr, nullptr, nullptr, nullptr),
+             VI_SUCCESS);
+    // Nothing raises events here: none is enabled, no queue ever holds one.
+    QCOMPARE(viDisableEvent(vi, VI_ALL_ENABLED_EVENTS, VI_ALL_MECH), VI_SUCCESS);
+    QCOMPARE(viDiscardEvents(vi, VI_ALL_ENABLED_EVENTS, VI_QUEUE | VI_SUSPEND_HNDLR),
+             VI_SUCCESS_QUEUE_EMPTY);
+    QCOMPARE(viDiscardEvents(rm, VI_ALL_ENABLED_EVENTS, VI_ALL_MECH), VI_SUCCESS_QUEUE_EMPTY);
+    QCOMPARE(viDisableEvent(vi, 0x3FFF200B, VI_QUEUE), VI_ERROR_INV_EVENT);
+    QCOMPARE(viDisableEvent(vi, VI_ALL_ENABLED_EVENTS, 0), VI_ERROR_INV_MECH);
+    QCOMPARE(viDiscardEvents(vi, VI_ALL_ENABLED_EVENTS, 8), VI_ERROR_INV_MECH);
+    QCOMPARE(viDiscardEvents(vi + 1000, VI_ALL_ENABLED_EVENTS, VI_ALL_MECH), VI_ERROR_INV_OBJECT);
+    QCOMPARE(journalText(sim, "viDisableEvent", {"event_type", "mechanism", "status"}),
+             QString("event_type=1073709055 mechanism=65535 status=0; event_type=1073684491 "
+                     "mechanism=1 status=%1; event_type=1073709055 mechanism=0 status=%2")
+                 .arg(VI_ERROR_INV_EVENT)
+                 .arg(VI_ERROR_INV_MECH));
     // A session handle is never reused for another kind of object.
     QCOMPARE(viFindNext(vi, desc), VI_ERROR_INV_OBJECT);
     viClose(rm);
