@@ -18,7 +18,8 @@ if(NOT TARGET VISA::VISA)
   find_package(VISA REQUIRED)
 endif()
 
-sfp_find_hint(QM_DRIVERS_ROOT qm_hint)
+sfp_find_hint(QM_DRIVERS_ROOT qm_hint
+  "include/qm6080.h and include/qm7240.h, and lib/ or lib64/ with libqm6080.so and libqm7240.so")
 sfp_forget_when_hint_changes(QM_DRIVERS_ROOT "${qm_hint}"
   QM6080_INCLUDE_DIR QM7240_INCLUDE_DIR QM6080_LIBRARY QM7240_LIBRARY)
 

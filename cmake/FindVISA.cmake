@@ -20,12 +20,13 @@
 
 include(${CMAKE_CURRENT_LIST_DIR}/SfpFindLibrary.cmake)
 
-sfp_find_hint(VISA_ROOT visa_hint)
+set(visa_holds "include/visa.h and, in lib/ or lib64/, the VISA library")
+sfp_find_hint(VISA_ROOT visa_hint "${visa_holds}")
 sfp_forget_when_hint_changes(VISA_ROOT "${visa_hint}" VISA_INCLUDE_DIR VISA_LIBRARY)
 
 set(visa_frameworks /usr/local/vxipnp/linux /opt/vxipnp/linux)
 sfp_library_folders(visa_library_folders ${visa_frameworks})
-set(visa_set_to "the folder that holds include/visa.h and, in lib/ or lib64/, the VISA library")
+set(visa_set_to "the folder that holds ${visa_holds}")
 
 sfp_find_file(HEADER VISA_INCLUDE_DIR NAMES visa.h
   HINT VISA_ROOT HINT_FOLDER "${visa_hint}" ROLE "VISA" SET_TO "${visa_set_to}"
@@ -52,3 +53,4 @@ unset(visa_hint)
 unset(visa_frameworks)
 unset(visa_library_folders)
 unset(visa_set_to)
+unset(visa_holds)

@@ -6,13 +6,13 @@
 
 include_guard(GLOBAL)
 
-# sfp_find_hint(<hint variable> <out prefix variable>)
+# sfp_find_hint(<hint variable> <out variable> <what the folder holds>)
 # Reads the hint from the cache (or a -D on the command line) first, then from
 # the environment. Sets <out> to the folder, or to "" without a hint, and
 # <out>_FROM to the words naming where it came from. A hint that names no
 # folder stops the configure: silently searching elsewhere would build against
 # a library the user did not ask for.
-function(sfp_find_hint hint out)
+function(sfp_find_hint hint out holds)
   set(origin "")
   if(DEFINED ${hint} AND NOT "${${hint}}" STREQUAL "")
     set(folder "${${hint}}")
@@ -28,9 +28,8 @@ function(sfp_find_hint hint out)
     if(NOT IS_DIRECTORY "${folder}")
       message(FATAL_ERROR
         "${hint} names ${folder}, which is not a folder (set by ${origin}).\n"
-        "It should name the folder that holds include/ and lib/ or lib64/ of the "
-        "libraries looked for. Set ${hint} to such a folder, or leave it unset to "
-        "search the usual folders.")
+        "Set ${hint} to the folder that holds ${holds}, or leave it unset to search "
+        "the usual folders.")
     endif()
   endif()
   set(${out} "${folder}" PARENT_SCOPE)
@@ -229,7 +228,6 @@ function(sfp_check_library library hint)
       "that holds it (in lib/ or lib64/) with its headers (in include/).")
   endif()
 
-  get_filename_component(library_dir "${library}" DIRECTORY)
   set(rpath_links "")
   foreach(lib ${library} ${C_LINK_WITH})
     get_filename_component(dir "${lib}" DIRECTORY)
@@ -239,12 +237,14 @@ function(sfp_check_library library hint)
   try_compile(linked
     SOURCE_FROM_CONTENT link_probe.c
       "#include \"${C_HEADER}\"\nint main(void)\n{\n    void *volatile entry = (void *)&${C_SYMBOL};\n    return entry == 0;\n}\n"
-    CMAKE_FLAGS "-DINCLUDE_DIRECTORIES=${C_INCLUDE_DIRS}"
+    CMAKE_FLAGS "-DINCLUDE_DIRECTORIES=${C_INCLUDE_DIRS}" -DCMAKE_SKIP_BUILD_RPATH=ON
     LINK_LIBRARIES ${library} ${C_LINK_WITH}
     LINK_OPTIONS ${rpath_links}
     OUTPUT_VARIABLE log)
   if(NOT linked)
-    # The compiler's and linker's own words, without the build tool's chatter.
+    # The compiler's and linker's own words, without the build tool's chatter
+    # (and without list separators, which their lines may hold).
+    string(REPLACE ";" "," log "${log}")
     string(REGEX MATCHALL "[^\n]*(error|rror:|undefined reference|not found|file format|incompatible|No such)[^\n]*"
       said "${log}")
     list(REMOVE_DUPLICATES said)
