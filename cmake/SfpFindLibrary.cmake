@@ -13,18 +13,24 @@ include_guard(GLOBAL)
 # folder stops the configure: silently searching elsewhere would build against
 # a library the user did not ask for.
 function(sfp_find_hint hint out holds)
+  # A PATH entry: a relative -D${hint}=... is taken from the folder cmake runs in.
+  set(${hint} "" CACHE PATH "Folder holding ${holds}")
   set(origin "")
-  if(DEFINED ${hint} AND NOT "${${hint}}" STREQUAL "")
+  if(NOT "${${hint}}" STREQUAL "")
     set(folder "${${hint}}")
     set(origin "the CMake variable ${hint}")
-  elseif(DEFINED ENV{${hint}} AND NOT "$ENV{${hint}}" STREQUAL "")
+  elseif(NOT "$ENV{${hint}}" STREQUAL "")
     set(folder "$ENV{${hint}}")
     set(origin "the environment variable ${hint}")
   else()
     set(folder "")
   endif()
   if(folder)
-    get_filename_component(folder "${folder}" ABSOLUTE)
+    if(DEFINED ENV{PWD})
+      get_filename_component(folder "${folder}" ABSOLUTE BASE_DIR "$ENV{PWD}")
+    else()
+      get_filename_component(folder "${folder}" ABSOLUTE)
+    endif()
     if(NOT IS_DIRECTORY "${folder}")
       message(FATAL_ERROR
         "${hint} names ${folder}, which is not a folder (set by ${origin}).\n"
