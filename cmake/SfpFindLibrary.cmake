@@ -8,9 +8,8 @@ include_guard(GLOBAL)
 
 # sfp_find_hint(<hint variable> <out variable> <what the folder holds>)
 # Reads the hint from the cache (or a -D on the command line) first, then from
-# the environment. Sets <out> to the folder, or to "" without a hint, and
-# <out>_FROM to the words naming where it came from. A hint that names no
-# folder stops the configure: silently searching elsewhere would build against
+# the environment. Sets <out> to the folder, or to "" without a hint. A hint
+# that names no folder stops the configure: silently searching elsewhere would build against
 # a library the user did not ask for.
 function(sfp_find_hint hint out holds)
   # A PATH entry: a relative -D${hint}=... is taken from the folder cmake runs in.
@@ -39,7 +38,6 @@ function(sfp_find_hint hint out holds)
     endif()
   endif()
   set(${out} "${folder}" PARENT_SCOPE)
-  set(${out}_FROM "${origin}" PARENT_SCOPE)
 endfunction()
 
 # sfp_forget_when_hint_changes(<hint> <hint folder> <cache variables...>)
