@@ -67,7 +67,8 @@ def run(source, build):
              ["qm7240.h and calls qm7240_init() cannot be built",
               root + "/not-a-library/lib/libqm7240.so", "Set QM_DRIVERS_ROOT"]),
         ]
-        env_base = {k: v for k, v in os.environ.items() if k not in ("VISA_ROOT", "QM_DRIVERS_ROOT")}
+        env_base = {k: v for k, v in os.environ.items()
+                    if k not in ("VISA_ROOT", "QM_DRIVERS_ROOT")}
         for i, (name, args, env, wanted) in enumerate(cases):
             result = subprocess.run(
                 ["cmake", "-S", source, "-B", os.path.join(root, "build%d" % i),
