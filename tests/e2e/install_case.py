@@ -51,6 +51,15 @@ def run(build):
             check(len(found) == 1, "%s installed as %r" % (name, found))
             libdir = libdir or os.path.dirname(found[0])
             check(os.path.dirname(found[0]) == libdir, "libraries in two folders")
+        # A private folder, off the library path, where the stand-in
+        # libvisa.so cannot shadow a lab's own; no headers for it either.
+        check(re.fullmatch(r"lib(/[^/]+)?/qm7240fp", os.path.relpath(libdir, prefix)) is not None,
+              "libraries installed in " + libdir)
+        check(not os.path.exists(os.path.join(prefix, "include")), "headers installed")
+        for doc in ("share/doc/qm7240fp/copyright", "share/doc/qm7240fp/changelog.gz",
+                    "share/man/man1/qm7240fp.1.gz",
+                    "share/metainfo/com.marvane.qm7240fp.metainfo.xml"):
+            check(os.path.isfile(os.path.join(prefix, doc)), "no " + doc)
 
         entry = desktop_entry(os.path.join(prefix, "share", "applications", "qm7240fp.desktop"))
         check(entry.get("Type") == "Application" and entry.get("Exec") == "qm7240fp"

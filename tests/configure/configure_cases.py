@@ -1,0 +1,105 @@
+#!/usr/bin/env python3
+"""Configures a system build against crafted VISA and driver prefixes, each
+wrong in one way, and checks that the configure stops with one message that
+names the file looked for, the folder and the variable to set.
+
+    configure_cases.py --source <checkout> --build <simulated build folder>
+"""
+
+import argparse
+import os
+import platform
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+
+
+def elf_header(machine):
+    """The first 64 bytes of a 64-bit little-endian ELF shared object for
+    another machine: all the configure reads before it refuses the file."""
+    ident = b"\x7fELF" + bytes([2, 1, 1]) + bytes(9)
+    return ident + struct.pack("<HHIQQQIHHHHHH", 3, machine, 1, 0, 64, 0, 0, 64, 56, 0, 64, 0, 0)
+
+
+def make_prefixes(root, build):
+    good = os.path.join(root, "good")
+    result = subprocess.run(["cmake", "--install", build, "--component", "stand-ins",
+                             "--prefix", good], capture_output=True, text=True, timeout=120)
+    if result.returncode != 0:
+        sys.exit("installing the stand-ins failed:\n" + result.stdout + result.stderr)
+
+    header_only = os.path.join(root, "header-only")
+    os.makedirs(os.path.join(header_only, "lib"))
+    shutil.copytree(os.path.join(good, "include"), os.path.join(header_only, "include"))
+
+    # AArch64 on any other machine, x86-64 on AArch64.
+    other = 62 if platform.machine() in ("aarch64", "arm64") else 183
+    other_name = "x86-64" if other == 62 else "AArch64"
+    for name, content in (("wrong-arch", elf_header(other)), ("not-a-library", b"not a library\n")):
+        prefix = os.path.join(root, name)
+        shutil.copytree(good, prefix, symlinks=True)
+        with open(os.path.join(prefix, "lib", "libqm7240.so"), "wb") as f:
+            f.write(content)
+    return good, header_only, other_name
+
+
+def run(source, build):
+    root = tempfile.mkdtemp(prefix="sfp-configure-")
+    failures = []
+    try:
+        good, header_only, other_name = make_prefixes(root, build)
+        missing = os.path.join(root, "nothing")
+        cases = [
+            # name, -D arguments, environment, what the message must say
+            ("hint names nothing", ["-DVISA_ROOT=" + missing], {},
+             ["VISA_ROOT names " + missing, "not a folder", "the CMake variable VISA_ROOT"]),
+            ("header without library, hint from the environment", [], {"VISA_ROOT": header_only},
+             ["libvisa.so", header_only + "/lib", header_only + "/lib64",
+              header_only + "/include/visa.h", "Set VISA_ROOT"]),
+            ("library of another architecture", ["-DVISA_ROOT=" + good,
+                                                 "-DQM_DRIVERS_ROOT=" + root + "/wrong-arch"], {},
+             [root + "/wrong-arch/lib/libqm7240.so is a 64-bit " + other_name + " library",
+              "set QM_DRIVERS_ROOT"]),
+            ("file that is no library", ["-DVISA_ROOT=" + good,
+                                         "-DQM_DRIVERS_ROOT=" + root + "/not-a-library"], {},
+             ["qm7240.h and calls qm7240_init() cannot be built",
+              root + "/not-a-library/lib/libqm7240.so", "Set QM_DRIVERS_ROOT"]),
+        ]
+        env_base = {k: v for k, v in os.environ.items()
+                    if k not in ("VISA_ROOT", "QM_DRIVERS_ROOT")}
+        for i, (name, args, env, wanted) in enumerate(cases):
+            result = subprocess.run(
+                ["cmake", "-S", source, "-B", os.path.join(root, "build%d" % i),
+                 "-DSFP_PLATFORM=system", *args],
+                env={**env_base, **env}, capture_output=True, text=True, timeout=240)
+            # CMake wraps long lines: compare the words, not the line breaks.
+            said = " ".join(result.stderr.split())
+            problems = []
+            if result.returncode == 0:
+                problems.append("the configure went on")
+            if result.stderr.count("CMake Error") != 1:
+                problems.append("%d errors, not one" % result.stderr.count("CMake Error"))
+            problems += ["no %r" % w for w in wanted if " ".join(w.split()) not in said]
+            if problems:
+                failures.append("%s: %s\n%s" % (name, "; ".join(problems), result.stderr))
+            else:
+                print("PASS %s" % name)
+    finally:
+        shutil.rmtree(root, ignore_errors=True)
+    for failure in failures:
+        print("FAIL " + failure)
+    return 1 if failures else 0
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--source", required=True)
+    parser.add_argument("--build", required=True)
+    args = parser.parse_args()
+    return run(args.source, args.build)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
