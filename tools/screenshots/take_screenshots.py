@@ -21,7 +21,8 @@ sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(REPO, "tests", "e2e"))
 
 from panel_driver import (ADDRESS_DIALOG, ERROR_BOX, FIRST_QUESTION, MAIN_WINDOW,  # noqa: E402
-                          WORKFLOW_BOX, Panel, answer_first_question, check, press_about_button)
+                          WARNING_BOX, WORKFLOW_BOX, Panel, answer_first_question, check,
+                          press_about_button)
 
 FAILING_WRITE = """\
 resources:
@@ -37,6 +38,26 @@ resources:
           groups: [current, current, {voltage: [-10, 10]}, {voltage: [0, 1]}]
           fail:
             qm7240_writeChannel: {status: 0xBFFF0015, channel: 6, after: 1}
+"""
+
+# Group 3 will not tell its range, channel 6 is open, and the status poll
+# gives up with a warning after a few ticks.
+STOPPED_POLL = """\
+resources:
+  - descriptor: "VXI0::5::INSTR"
+    slot: 5
+    logical_address: 5
+    carrier:
+      model: 6080
+      cards:
+        - position: 1
+          model: 0x4C5E
+          serial: 0x2468
+          groups: [current, current, {voltage: [-10, 10]}, {voltage: [0, 1]}]
+          open_circuit: [6]
+          fail:
+            qm7240_getOutputRange: {status: -1074001000, group: 3}
+            qm7240_getDACStatus: {status: 1073481000, channel: 7, after: 12}
 """
 
 
@@ -134,6 +155,21 @@ def take(binary, out):
         channel6(panel, main, "5")
         box = panel.wait_window(ERROR_BOX)
         panel.screenshot(box, os.path.join(out, "error-box.png"))
+
+    # A group out of play and a status poll that stopped: grey lamps, the lit one kept.
+    with Panel(binary, sim_yaml=STOPPED_POLL) as panel:
+        answer_first_question(panel, "auto")
+        box = panel.wait_window(ERROR_BOX)
+        # No (the second button) goes on with the panel.
+        panel.keys(box, "Tab", "space")
+        main = panel.wait_window(MAIN_WINDOW)
+        channel6(panel, main, "5")
+        box = panel.wait_window(WARNING_BOX)
+        panel.keys(box, "Return")
+        panel.wait_gone(box)
+        panel.keys(main, "Tab")
+        time.sleep(0.3)
+        panel.screenshot(main, os.path.join(out, "main-poll-stopped.png"))
 
 
 def main():
