@@ -24,7 +24,8 @@ from panel_driver import (ADDRESS_DIALOG, ERROR_BOX, FIRST_QUESTION, MAIN_WINDOW
                           WARNING_BOX, WORKFLOW_BOX, Panel, answer_first_question, check,
                           press_about_button)
 
-FAILING_WRITE = """\
+# One DAC card in a VXI carrier; each picture adds its own lines to the card.
+ONE_CARD = """\
 resources:
   - descriptor: "VXI0::5::INSTR"
     slot: 5
@@ -36,24 +37,16 @@ resources:
           model: 0x4C5E
           serial: 0x2468
           groups: [current, current, {voltage: [-10, 10]}, {voltage: [0, 1]}]
+%s"""
+
+FAILING_WRITE = ONE_CARD % """\
           fail:
             qm7240_writeChannel: {status: 0xBFFF0015, channel: 6, after: 1}
 """
 
 # Group 3 will not tell its range, channel 6 is open, and the status poll
 # gives up with a warning after a few ticks.
-STOPPED_POLL = """\
-resources:
-  - descriptor: "VXI0::5::INSTR"
-    slot: 5
-    logical_address: 5
-    carrier:
-      model: 6080
-      cards:
-        - position: 1
-          model: 0x4C5E
-          serial: 0x2468
-          groups: [current, current, {voltage: [-10, 10]}, {voltage: [0, 1]}]
+STOPPED_POLL = ONE_CARD % """\
           open_circuit: [6]
           fail:
             qm7240_getOutputRange: {status: -1074001000, group: 3}
