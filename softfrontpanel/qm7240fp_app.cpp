@@ -128,10 +128,7 @@ qm7240fp_App::qm7240fp_App(qm6080fp_genFC *fc) : qm6080fp_AppFC(fc, false, false
 
     // The poll only feeds the lamps: without a current group in play it has
     // nothing to show.
-    bool anyCurrentGroup = false;
-    for (int g = 0; g < groupCount; ++g)
-        anyCurrentGroup = anyCurrentGroup || drivesCurrentGroup(g);
-    if (anyCurrentGroup)
+    if (anyCurrentGroupInPlay())
         statusTimer->start(statusPollMs);
 
     registerHardwareInfo();
@@ -215,6 +212,14 @@ void qm7240fp_App::buildGroup(int g, QGridLayout *groupGrid)
 bool qm7240fp_App::drivesCurrentGroup(int g) const
 {
     return m_grpKnown[g] && isCurrentGroup(m_grpType[g]);
+}
+
+bool qm7240fp_App::anyCurrentGroupInPlay() const
+{
+    for (int g = 0; g < groupCount; ++g)
+        if (drivesCurrentGroup(g))
+            return true;
+    return false;
 }
 
 void qm7240fp_App::showVoltageRange(int g)
@@ -349,10 +354,7 @@ void qm7240fp_App::cardWasReset()
     }
 
     showLampStates();
-    bool anyCurrentGroup = false;
-    for (int g = 0; g < groupCount; ++g)
-        anyCurrentGroup = anyCurrentGroup || drivesCurrentGroup(g);
-    if (!anyCurrentGroup)
+    if (!anyCurrentGroupInPlay())
         statusTimer->stop();
 }
 

@@ -63,6 +63,8 @@ private:
     void connectControls();
     void registerHardwareInfo();
     bool drivesCurrentGroup(int g) const;
+    // The poll only feeds the lamps of current groups in play.
+    bool anyCurrentGroupInPlay() const;
     void showVoltageRange(int g);
     // Takes group g out of play; `rangeText` says what is known of its range.
     void leaveGroupAlone(int g, const QString &rangeText);
