@@ -1,6 +1,7 @@
 #include "qm7240fp_app.h"
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -18,6 +19,7 @@
 #include "qm6080fp_messages.h"
 #include "qm7240.h"
 #include "qm7240_dblctrl.h"
+#include "qm7240fp_pollpace.h"
 #include "qm7240fp_quantise.h"
 
 namespace {
@@ -101,6 +103,8 @@ qm7240fp_App::qm7240fp_App(qm6080fp_genFC *fc) : qm6080fp_AppFC(fc, false, false
         buildGroup(g, groupGrid);
 
     statusTimer = new QTimer(this);
+    pollStepTimer = new QTimer(this);
+    pollStepTimer->setSingleShot(true);
 
     for (int g = 0; g < groupCount; ++g) {
         for (int k = 0; k < channelsPerGroup; ++k) {
@@ -306,6 +310,9 @@ void qm7240fp_App::setControlQuietly(qm7240_dblCtrl *ctrl, double lo, double hi,
 
 void qm7240fp_App::cardWasReset()
 {
+    // What the round under way read so far describes the card before the
+    // reset: it is dropped, and the next tick starts a fresh one.
+    abandonPollRound();
     // Until the next poll a lamp only knows what it showed before the reset.
     for (int g = 0; g < groupCount; ++g)
         for (int k = 0; k < channelsPerGroup; ++k)
@@ -374,6 +381,7 @@ void qm7240fp_App::connectControls()
                     &qm7240fp_App::setValue_slot);
 
     connect(statusTimer, &QTimer::timeout, this, &qm7240fp_App::timeEvent_slot);
+    connect(pollStepTimer, &QTimer::timeout, this, &qm7240fp_App::pollStep);
 }
 
 void qm7240fp_App::registerHardwareInfo()
@@ -507,31 +515,81 @@ void qm7240fp_App::showQuantised(qm7240_dblCtrl *ctrl, double value)
     ctrl->setValue(value);
 }
 
+// A round reads the channels of the groups in play, one per step, and gives
+// the event loop its turn between two steps, so the GUI thread never waits for
+// more than one driver call. The user's actions run between two steps, each
+// one complete, on the same GUI thread: a write or a range change goes to the
+// card at once and the round goes on (the channels it still reads show the
+// outputs as they now are); a reset drops the rest of the round (see
+// cardWasReset). A group taken out of play is skipped from the next step on.
 void qm7240fp_App::timeEvent_slot()
 {
-    if (d_demo)
+    if (d_demo || m_pollStopped)
         return;
-
-    ViUInt16 stat = 0;
-    for (int i = 0; i < groupCount * channelsPerGroup; ++i) {
-        if (!m_grpKnown[i / channelsPerGroup])
-            continue;
-        const ViStatus status = qm7240_getDACStatus(vi(), i + 1, &stat);
-        if (status != VI_SUCCESS) {
-            // Stopped for good: a card that cannot report its status would
-            // otherwise bury the user in boxes. The lamps say so before the
-            // box does.
-            statusTimer->stop();
-            m_pollStopped = true;
-            showLampStates();
-            reportStatus(status, getDACStatusCall);
-            return;
-        }
-        // Any error status lights the lamp; the lamp's value 2 is kept for
-        // the "not monitored" look.
-        if (qm6080fp_led *led = errorLed[i / channelsPerGroup][i % channelsPerGroup])
-            led->setValue(stat != 0 ? 1 : 0);
+    // A slow card or link stretches the round past its tick: the next round
+    // starts when this one ends, never on top of it.
+    if (m_pollNext >= 0) {
+        m_pollRoundOwed = true;
+        return;
     }
+    m_pollNext = 0;
+    pollStep();
+}
+
+void qm7240fp_App::pollStep()
+{
+    constexpr int channelCount = groupCount * channelsPerGroup;
+    // Out of play since the last step: skipped.
+    const auto inPlayFrom = [this](int i) {
+        while (i < channelCount && !m_grpKnown[i / channelsPerGroup])
+            ++i;
+        return i;
+    };
+    if (m_pollNext >= 0)
+        m_pollNext = inPlayFrom(m_pollNext);
+    if (m_pollNext < 0 || m_pollNext >= channelCount || m_pollStopped || d_demo) {
+        m_pollNext = -1;
+        return;
+    }
+
+    const int i = m_pollNext;
+    m_pollNext = inPlayFrom(i + 1);
+    ViUInt16 stat = 0;
+    QElapsedTimer took;
+    took.start();
+    const ViStatus status = qm7240_getDACStatus(vi(), i + 1, &stat);
+    const double readMs = double(took.nsecsElapsed()) / 1e6;
+    if (status != VI_SUCCESS) {
+        // Stopped for good: a card that cannot report its status would
+        // otherwise bury the user in boxes. The lamps say so before the
+        // box does.
+        statusTimer->stop();
+        abandonPollRound();
+        m_pollStopped = true;
+        showLampStates();
+        reportStatus(status, getDACStatusCall);
+        return;
+    }
+    // Any error status lights the lamp; the lamp's value 2 is kept for
+    // the "not monitored" look.
+    if (qm6080fp_led *led = errorLed[i / channelsPerGroup][i % channelsPerGroup])
+        led->setValue(stat != 0 ? 1 : 0);
+
+    if (m_pollNext >= channelCount) {
+        m_pollNext = -1;
+        if (!m_pollRoundOwed)
+            return;
+        m_pollRoundOwed = false;
+        m_pollNext = 0;
+    }
+    pollStepTimer->start(qm7240fp_pollPauseMs(readMs));
+}
+
+void qm7240fp_App::abandonPollRound()
+{
+    pollStepTimer->stop();
+    m_pollNext = -1;
+    m_pollRoundOwed = false;
 }
 
 void qm7240fp_App::reportStatus(ViStatus status, const char *callText)

@@ -54,6 +54,13 @@ protected:
     bool m_grpKnown[4] = {true, true, true, true};
     // The status poll stopped after a non-zero status; it never restarts.
     bool m_pollStopped = false;
+    // statusTimer starts a round of the status poll every 400 ms; the round
+    // reads one channel per step, paced by pollStepTimer.
+    QTimer *pollStepTimer = nullptr;
+    // Index of the channel the round under way reads next; -1: no round.
+    int m_pollNext = -1;
+    // A tick came while a slow round was still under way.
+    bool m_pollRoundOwed = false;
 
     // Shows the card's state after a confirmed reset, without writing to it.
     void cardWasReset() override;
@@ -72,6 +79,9 @@ private:
     // Greys a lamp that nothing watches any more and says why in its help.
     void showLampState(int g, int k);
     void showLampStates();
+    // Reads the next channel of the round under way, then schedules the step after it.
+    void pollStep();
+    void abandonPollRound();
     // Puts a control on a range and value without writing the channel.
     void setControlQuietly(qm7240_dblCtrl *ctrl, double lo, double hi, double value);
     // Sets a channel's control to its quantised value without writing it again.

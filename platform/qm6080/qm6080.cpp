@@ -127,6 +127,19 @@ ViStatus qm6080_openCarrier(ViSession vi, qm6080_carrierContext **context)
     CarrierContext *c = new (std::nothrow) CarrierContext{};
     if (c == nullptr)
         return rec.finish(VI_ERROR_ALLOC);
+    // Reading the carrier's information block crosses the link.
+    sim::Link::Cost link;
+    {
+        auto state = sim::Simulator::access();
+        const sim::Session *session = state->findResourceSession(vi);
+        if (session != nullptr)
+            link = state->linkCost(session->resource);
+    }
+    sim::sleepMs(link.waitMs);
+    if (link.timesOut) {
+        delete c;
+        return rec.finish(VI_ERROR_TMO);
+    }
     {
         auto state = sim::Simulator::access();
         const sim::Session *session = state->findResourceSession(vi);

@@ -72,12 +72,19 @@ bool validChannel(ViInt32 channel)
     return channel >= 1 && channel <= QM7240_CHANNELS;
 }
 
-// Runs one operation on the card behind a driver session: waits out the card's call delay with
-// no lock held, then runs `op` on the locked model.
-template <class Op> ViStatus onCard(CallRecord &rec, ViSession vi, Op op)
+// Whether an operation needs the card over the link, or is the driver's own business: a close
+// always frees its session, whatever became of the carrier.
+enum class Reach { Card, Local };
+
+// Runs one operation on the card behind a driver session: waits out the link's latency and the
+// card's call delay with no lock held, then runs `op` on the locked model. While the carrier's
+// link is down the call waits for VISA's timeout and fails with its status, as a driver passing
+// VISA's status through does.
+template <class Op> ViStatus onCard(CallRecord &rec, ViSession vi, Op op, Reach reach = Reach::Card)
 {
     rec.set("session", static_cast<long long>(vi));
     int delay = 0;
+    sim::Link::Cost link;
     {
         auto state = sim::Simulator::access();
         const Session *session = state->find(vi, SessionKind::Driver);
@@ -85,8 +92,14 @@ template <class Op> ViStatus onCard(CallRecord &rec, ViSession vi, Op op)
         if (card == nullptr)
             return rec.finish(VI_ERROR_INV_OBJECT);
         delay = card->callDelayMs;
+        if (reach == Reach::Card)
+            link = state->linkCost(session->resource);
     }
-    sim::sleepMs(delay);
+    if (link.timesOut) {
+        sim::sleepMs(link.waitMs);
+        return rec.finish(VI_ERROR_TMO);
+    }
+    sim::sleepMs(link.waitMs + delay);
     auto state = sim::Simulator::access();
     const Session *session = state->find(vi, SessionKind::Driver);
     Card *card = session != nullptr ? state->card(*session) : nullptr;
@@ -127,6 +140,7 @@ ViStatus qm7240_init(ViConstRsrc rsrcName, ViUInt16 fcNumber, ViBoolean idQuery,
     int resource = -1;
     int delay = 0;
     ViStatus openStatus = VI_SUCCESS;
+    sim::Link::Cost link;
     {
         auto state = sim::Simulator::access();
         if (!state->ready)
@@ -138,8 +152,13 @@ ViStatus qm7240_init(ViConstRsrc rsrcName, ViUInt16 fcNumber, ViBoolean idQuery,
             return rec.finish(VI_ERROR_RSRC_NFOUND);
         delay = state->system.resources[size_t(resource)].openDelayMs;
         openStatus = state->system.resources[size_t(resource)].openStatus;
+        link = state->linkCost(resource);
     }
-    sim::sleepMs(delay);
+    if (link.timesOut) {
+        sim::sleepMs(link.waitMs);
+        return rec.finish(VI_ERROR_TMO);
+    }
+    sim::sleepMs(link.waitMs + delay);
     if (openStatus < VI_SUCCESS)
         return rec.finish(openStatus);
     {
@@ -182,7 +201,7 @@ ViStatus qm7240_close(ViSession vi)
             return status;
         state.sessions.erase(vi);
         return VI_SUCCESS;
-    });
+    }, Reach::Local);
 }
 
 ViStatus qm7240_reset(ViSession vi)

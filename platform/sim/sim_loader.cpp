@@ -216,7 +216,7 @@ private:
         for (const Field &f :
              fields(node, line, "a resource",
                     {"descriptor", "open_delay_ms", "open_status", "slot", "logical_address",
-                     "tcpip_address", "hostname", "device_name", "carrier"})) {
+                     "tcpip_address", "hostname", "device_name", "carrier", "link"})) {
             if (f.name == "descriptor") {
                 r.descriptor = text(f, VI_FIND_BUFLEN - 1);
                 const DescriptorInfo info = parseDescriptor(r.descriptor);
@@ -254,11 +254,56 @@ private:
             } else if (f.name == "carrier") {
                 carrier(f, r.carrier);
                 r.hasCarrier = true;
+            } else if (f.name == "link") {
+                link(f, r.link);
             }
         }
         if (!haveDescriptor)
             fail(line, "a resource needs a descriptor");
         system.resources.push_back(std::move(r));
+    }
+
+    void link(const Field &field, Link &l)
+    {
+        for (const Field &f : fields(field.value, field.line, "the link",
+                                     {"latency_ms", "timeout_ms", "down"})) {
+            if (f.name == "latency_ms")
+                l.latencyMs = static_cast<int>(integer(f, 0, maxDelayMs));
+            else if (f.name == "timeout_ms")
+                l.timeoutMs = static_cast<int>(integer(f, 0, maxDelayMs));
+            else
+                downWindows(f, l.down);
+        }
+    }
+
+    void downWindows(const Field &f, std::vector<LinkWindow> &windows)
+    {
+        if (!f.value.IsSequence())
+            fail(f.line, "wrong type: down must be a list of {after_ms, for_ms}, not " +
+                             kindName(f.value));
+        for (const auto &entry : f.value) {
+            const int line = lineOf(entry, f.line);
+            LinkWindow w;
+            int found = 0;
+            for (const Field &wf : fields(entry, line, "a down window", {"after_ms", "for_ms"})) {
+                if (wf.name == "after_ms")
+                    w.afterMs = integer(wf, 0, maxLinkTimeMs);
+                else
+                    w.forMs = integer(wf, 1, maxLinkTimeMs);
+                ++found;
+            }
+            if (found != 2)
+                fail(line, "a down window needs after_ms and for_ms");
+            if (!windows.empty()) {
+                const long long previousEnd = windows.back().afterMs + windows.back().forMs;
+                if (w.afterMs < previousEnd)
+                    fail(line, "down windows must be in time order and must not overlap: this "
+                               "one starts at " + std::to_string(w.afterMs) +
+                                   " ms, the one before ends at " + std::to_string(previousEnd) +
+                                   " ms");
+            }
+            windows.push_back(w);
+        }
     }
 
     void carrier(const Field &field, Carrier &c)

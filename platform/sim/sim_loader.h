@@ -21,6 +21,8 @@ constexpr size_t maxFileBytes = 1 << 20;
 constexpr size_t maxResources = 1024;
 constexpr size_t maxCards = 8192;
 constexpr int maxDelayMs = 60000;
+// A link's down windows lie within the first day of a run.
+constexpr long long maxLinkTimeMs = 86400000;
 // A card without a serial number in the file gets this plus its position.
 constexpr ViUInt32 defaultSerialBase = 0x1000;
 

@@ -20,6 +20,15 @@ Card *Carrier::card(int position)
     return nullptr;
 }
 
+Link::Cost Link::cost(double nowMs) const
+{
+    for (const LinkWindow &w : down)
+        if (nowMs >= static_cast<double>(w.afterMs) &&
+            nowMs < static_cast<double>(w.afterMs + w.forMs))
+            return {timeoutMs, true};
+    return {latencyMs, false};
+}
+
 int System::find(const std::string &descriptor) const
 {
     const DescriptorInfo info = parseDescriptor(descriptor);

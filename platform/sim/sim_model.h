@@ -62,6 +62,31 @@ struct Carrier
     Card *card(int position);
 };
 
+// A window in which a resource's link is down, in milliseconds from the simulator's start.
+struct LinkWindow
+{
+    long long afterMs = 0;
+    long long forMs = 0;
+};
+
+// The path from the computer to a carrier: a LAN, a bus or a bridge. Every call that needs the
+// carrier goes through it.
+struct Link
+{
+    int latencyMs = 0;     // added to every call while the link is up
+    int timeoutMs = 2000;  // VISA's I/O timeout: how long a call waits while the link is down
+    std::vector<LinkWindow> down; // in time order, not overlapping
+
+    // What a call that starts `nowMs` after the simulator's start costs: how long it waits (no
+    // lock held), and whether it then fails with VI_ERROR_TMO.
+    struct Cost
+    {
+        int waitMs = 0;
+        bool timesOut = false;
+    };
+    Cost cost(double nowMs) const;
+};
+
 struct Resource
 {
     std::string descriptor; // as the file writes it; listed by viFindRsrc
@@ -80,6 +105,7 @@ struct Resource
     std::string deviceName;
     bool hasCarrier = false;
     Carrier carrier;
+    Link link;
 };
 
 struct System

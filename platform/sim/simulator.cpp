@@ -51,6 +51,16 @@ Card *State::card(const Session &session)
     return r != nullptr && r->hasCarrier ? r->carrier.card(session.card) : nullptr;
 }
 
+Link::Cost State::linkCost(int index) const
+{
+    if (index < 0 || static_cast<size_t>(index) >= system.resources.size())
+        return {};
+    const double nowMs =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
+            .count();
+    return system.resources[static_cast<size_t>(index)].link.cost(nowMs);
+}
+
 Simulator &Simulator::instance()
 {
     static Simulator simulator;

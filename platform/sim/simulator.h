@@ -4,6 +4,7 @@
 #ifndef SIMULATOR_H
 #define SIMULATOR_H
 
+#include <chrono>
 #include <map>
 #include <mutex>
 #include <string>
@@ -28,6 +29,8 @@ struct Session
 struct State
 {
     bool ready = false; // the system was built; false after a damaged file
+    // When the system was built: link windows count from here.
+    std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
     System system;
     std::map<ViObject, Session> sessions;
     ViObject nextHandle = 1;
@@ -38,6 +41,8 @@ struct State
     Session *findResourceSession(ViObject handle);
     Resource *resource(const Session &session);
     Card *card(const Session &session);
+    // What a call on resource `index` costs on its link now (see Link::cost).
+    Link::Cost linkCost(int index) const;
 };
 
 class Simulator

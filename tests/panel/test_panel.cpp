@@ -20,6 +20,7 @@
 #include "qm7240.h"
 #include "qm7240_dblctrl.h"
 #include "qm7240_fc.h"
+#include "qm7240fp_pollpace.h"
 #include "simfixture.h"
 
 // The DAC panel on a simulated card: what it builds, and every driver call it
@@ -46,6 +47,10 @@ private slots:
     void pollFailure_data();
     void pollFailure();
     void pollRunsDuringWriteBox();
+    void pollPause_data();
+    void pollPause();
+    void slowCardRound();
+    void linkDrops();
     void startupFailures_data();
     void startupFailures();
     void unreadableGroupLeftAlone_data();
@@ -756,6 +761,105 @@ void TestPanel::pollRunsDuringWriteBox()
     QCOMPARE(panel->dacCtrl[0][2]->text(), QStringLiteral("5.000"));
     QCOMPARE(panelCalls(sim, panel->vi()).last(),
              failed(write(3, 0.00499995422293431), VI_ERROR_TMO));
+}
+
+void TestPanel::pollPause_data()
+{
+    QTest::addColumn<double>("readMs");
+    QTest::addColumn<int>("pauseMs");
+    QTest::newRow("fast card: only the event loop's turn") << 0.3 << 0;
+    QTest::newRow("one millisecond") << 1.0 << 1;
+    QTest::newRow("LAN round trip") << 2.2 << 3;
+    QTest::newRow("slow carrier") << 100.0 << 100;
+    QTest::newRow("VISA timeout") << 2000.4 << 2001;
+    QTest::newRow("clock went backwards") << -5.0 << 0;
+    QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << 0;
+    QTest::newRow("clock gone wrong") << 1e12 << 600000;
+}
+
+void TestPanel::pollPause()
+{
+    QFETCH(double, readMs);
+    QFETCH(int, pauseMs);
+    QCOMPARE(qm7240fp_pollPauseMs(readMs), pauseMs);
+}
+
+void TestPanel::slowCardRound()
+{
+    SimFixture sim(cardWith(QStringLiteral("          call_delay_ms: 20\n")));
+    qm7240_fc fc;
+    auto panel = openPanel(fc);
+
+    // The event loop runs in the middle of a round, and a timer posted
+    // there runs before the round's next read.
+    const auto midRound = [&sim] {
+        const int n = polledChannels(sim).size() % 16;
+        return n >= 1 && n <= 12;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(midRound(), 5000);
+    int readsBefore = -1;
+    QTimer::singleShot(0, [&] { readsBefore = polledChannels(sim).size(); });
+    QTRY_VERIFY_WITH_TIMEOUT(readsBefore >= 0, 5000);
+    QVERIFY2(readsBefore % 16 != 0, qPrintable(QString::number(readsBefore)));
+
+    // A reset in the middle of a round drops the rest of it: the next read
+    // after the card's state is channel 1 of a fresh round.
+    QTRY_VERIFY_WITH_TIMEOUT(midRound(), 5000);
+    sim.clearJournal();
+    panel->resetButton->click();
+    QTRY_VERIFY_WITH_TIMEOUT(polledChannels(sim).size() >= 2, 5000);
+    QCOMPARE(panelCalls(sim, panel->vi(), true).mid(0, 7),
+             (QStringList{"reset", "getOutputRange 1", "getOutputRange 2", "getOutputRange 3",
+                          "getOutputRange 4", "getDACStatus 1", "getDACStatus 2"}));
+}
+
+void TestPanel::linkDrops()
+{
+    // The link to the carrier is down twice: first while the panel polls,
+    // then while it writes.
+    const QString yaml = systemYaml().replace(
+        QStringLiteral("    logical_address: 2\n"),
+        QStringLiteral("    logical_address: 2\n    link:\n      timeout_ms: 300\n"
+                       "      down: [{after_ms: 2000, for_ms: 1000}, {after_ms: 4000, "
+                       "for_ms: 60000}]\n"));
+    QElapsedTimer sinceStart; // the simulator starts a little later
+    sinceStart.start();
+    SimFixture sim(yaml);
+    qm7240_fc fc;
+    auto panel = openPanel(fc);
+    qm7240_dblCtrl *ctrl6 = panel->dacCtrl[1][1];
+    const auto waitUntil = [&sinceStart](qint64 ms) {
+        while (sinceStart.elapsed() < ms)
+            QTest::qWait(50);
+    };
+
+    // One box for the poll's timed-out read; the lamps turn grey, and no
+    // second box follows.
+    auto pollBox = ModalAnswerer::instance().click(QStringLiteral("No"));
+    QTRY_VERIFY_WITH_TIMEOUT(pollBox->seen, 8000);
+    QCOMPARE(pollBox->text, errorBoxText(statusCall, VI_ERROR_TMO));
+    QVERIFY(driverText(VI_ERROR_TMO).contains(QStringLiteral("Timeout")));
+    QVERIFY(!panel->statusTimer->isActive());
+    for (int i = 0; i < 8; ++i)
+        QCOMPARE(panel->errorLed[i / 4][i % 4]->currentValue(), 2);
+
+    // Back up: a value typed into channel 6 reaches the card.
+    waitUntil(3200);
+    sim.clearJournal();
+    typeInto(ctrl6, QStringLiteral("5"));
+    QCOMPARE(panelCalls(sim, panel->vi(), true), QStringList{write(6, 0.004999954222934309)});
+
+    // Down again: the write waits out VISA's timeout and its box follows.
+    waitUntil(4200);
+    sim.clearJournal();
+    auto writeBox = ModalAnswerer::instance().click(QStringLiteral("No"));
+    typeInto(ctrl6, QStringLiteral("7"));
+    QVERIFY(writeBox->seen);
+    QCOMPARE(writeBox->text, errorBoxText(writeCall, VI_ERROR_TMO));
+    const QList<QJsonObject> writes = sim.calls(QStringLiteral("qm7240_writeChannel"));
+    QCOMPARE(writes.size(), 1);
+    QVERIFY(writes[0].value(QStringLiteral("dur_ms")).toDouble() >= 300.0);
+    QCOMPARE(polledChannels(sim), QList<int>());
 }
 
 void TestPanel::startupFailures_data()

@@ -40,6 +40,11 @@ const char designExample[] =
     tcpip_address: "192.168.2.100"  # VI_ATTR_TCPIP_ADDR
     hostname: "lxi-carrier"         # VI_ATTR_TCPIP_HOSTNAME
     device_name: "inst0"            # VI_ATTR_TCPIP_DEVICE_NAME
+    link:
+      latency_ms: 20                # every VISA and driver call on this resource takes this much longer
+      timeout_ms: 2000              # VISA's I/O timeout while the link is down (default 2000)
+      down:                         # windows in which the link is down, from the simulator's start
+        - {after_ms: 3000, for_ms: 4000}
     carrier: { model: 1864, cards: [ {position: 1, model: 0x7240} ] }
 )";
 
@@ -64,6 +69,11 @@ QStringList systemText(const sim::System &system)
             line += QStringLiteral(" open=%1ms/%2").arg(r.openDelayMs).arg(r.openStatus);
         if (r.hasCarrier)
             line += QStringLiteral(" carrier=%1/%2").arg(r.carrier.model).arg(r.carrier.positions);
+        if (r.link.latencyMs != 0 || r.link.timeoutMs != 2000 || !r.link.down.empty()) {
+            line += QStringLiteral(" link=%1ms/%2ms").arg(r.link.latencyMs).arg(r.link.timeoutMs);
+            for (const sim::LinkWindow &w : r.link.down)
+                line += QStringLiteral(" down@%1+%2").arg(w.afterMs).arg(w.forMs);
+        }
         lines << line;
         for (const sim::Card &c : r.carrier.cards) {
             QString card =
@@ -123,7 +133,7 @@ void TestSimFile::designExampleLoads()
                           "qm7240_getDACStatus=1073481000/ch6/g0/after3 "
                           "qm7240_writeChannel=-1074001000/ch0/g0/after0",
                           "TCPIP0::192.168.2.100::INSTR address=192.168.2.100 host=lxi-carrier "
-                          "device=inst0 carrier=1864/1",
+                          "device=inst0 carrier=1864/1 link=20ms/2000ms down@3000+4000",
                           // A card without groups: current, current, then two -10 to 10 V groups.
                           "  1: 7240 option=0 serial=1001 AA 1.0.1.0 ccv[-10,10]v[-10,10] open="}));
 
@@ -253,6 +263,22 @@ void TestSimFile::mistakes_data()
         {"syntax: bad indentation", "resources:\n  - descriptor: \"VXI0::1::INSTR\"\n   slot: 1\n",
          3, "YAML syntax error"},
         {"empty file", "\n", 1, "the file holds no \"resources\" list"},
+        {"negative latency", head + "    link: {latency_ms: -5}\n", 3,
+         "latency_ms -5 is outside 0 to 60000"},
+        {"unknown key in the link", head + "    link:\n      delay_ms: 5\n", 4,
+         "unknown key \"delay_ms\" in the link"},
+        {"unknown key in a down window", head + "    link: {down: [{after_ms: 1, until_ms: 2}]}\n",
+         3, "unknown key \"until_ms\" in a down window"},
+        {"down window without its length", head + "    link:\n      down:\n        - {after_ms: 1}\n",
+         5, "a down window needs after_ms and for_ms"},
+        {"overlapping down windows",
+         head + "    link:\n      down:\n        - {after_ms: 100, for_ms: 50}\n"
+                "        - {after_ms: 120, for_ms: 10}\n",
+         6, "this one starts at 120 ms, the one before ends at 150 ms"},
+        {"down windows out of order",
+         head + "    link:\n      down:\n        - {after_ms: 500, for_ms: 50}\n"
+                "        - {after_ms: 0, for_ms: 10}\n",
+         6, "must be in time order"},
     };
     for (const auto &row : rows)
         QTest::newRow(row.name) << row.yaml << row.line << QString(row.problem);

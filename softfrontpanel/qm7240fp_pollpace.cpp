@@ -1,0 +1,14 @@
+#include "qm7240fp_pollpace.h"
+
+#include <cmath>
+
+int qm7240fp_pollPauseMs(double lastReadMs)
+{
+    // A clock that went backwards, or a NaN, is no reason to stall the poll.
+    if (!(lastReadMs >= 1.0))
+        return 0;
+    // The longest wait VISA allows is far below this; anything longer is a
+    // clock gone wrong, not a read.
+    constexpr double longest = 600000.0;
+    return static_cast<int>(std::ceil(std::fmin(lastReadMs, longest)));
+}
