@@ -105,6 +105,9 @@ qm7240fp_App::qm7240fp_App(qm6080fp_genFC *fc) : qm6080fp_AppFC(fc, false, false
     statusTimer = new QTimer(this);
     pollStepTimer = new QTimer(this);
     pollStepTimer->setSingleShot(true);
+    // A coarse timer may fire up to 5 % early, and the pause is the GUI
+    // thread's half of the time.
+    pollStepTimer->setTimerType(Qt::PreciseTimer);
 
     for (int g = 0; g < groupCount; ++g) {
         for (int k = 0; k < channelsPerGroup; ++k) {
@@ -533,7 +536,8 @@ void qm7240fp_App::timeEvent_slot()
         return;
     }
     m_pollNext = 0;
-    pollStep();
+    const qint64 rested = m_sinceLastRead.isValid() ? m_sinceLastRead.elapsed() : 0;
+    pollStepTimer->start(int(qMax<qint64>(0, m_lastReadPauseMs - rested)));
 }
 
 void qm7240fp_App::pollStep()
@@ -559,6 +563,8 @@ void qm7240fp_App::pollStep()
     took.start();
     const ViStatus status = qm7240_getDACStatus(vi(), i + 1, &stat);
     const double readMs = double(took.nsecsElapsed()) / 1e6;
+    m_sinceLastRead.start();
+    m_lastReadPauseMs = qm7240fp_pollPauseMs(readMs);
     if (status != VI_SUCCESS) {
         // Stopped for good: a card that cannot report its status would
         // otherwise bury the user in boxes. The lamps say so before the
@@ -582,7 +588,7 @@ void qm7240fp_App::pollStep()
         m_pollRoundOwed = false;
         m_pollNext = 0;
     }
-    pollStepTimer->start(qm7240fp_pollPauseMs(readMs));
+    pollStepTimer->start(m_lastReadPauseMs);
 }
 
 void qm7240fp_App::abandonPollRound()

@@ -1,6 +1,8 @@
 #ifndef QM7240FP_APP_H
 #define QM7240FP_APP_H
 
+#include <QElapsedTimer>
+
 #include "qm6080fp_appfc.h"
 #include "visa.h"
 
@@ -61,6 +63,10 @@ protected:
     int m_pollNext = -1;
     // A tick came while a slow round was still under way.
     bool m_pollRoundOwed = false;
+    // When the last status read ended, and the pause it asked for: a new
+    // round waits that out too.
+    QElapsedTimer m_sinceLastRead;
+    int m_lastReadPauseMs = 0;
 
     // Shows the card's state after a confirmed reset, without writing to it.
     void cardWasReset() override;

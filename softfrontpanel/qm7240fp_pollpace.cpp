@@ -10,5 +10,7 @@ int qm7240fp_pollPauseMs(double lastReadMs)
     // The longest wait VISA allows is far below this; anything longer is a
     // clock gone wrong, not a read.
     constexpr double longest = 600000.0;
-    return static_cast<int>(std::ceil(std::fmin(lastReadMs, longest)));
+    // A millisecond more, for what the event loop and the read's own
+    // bookkeeping take around the call.
+    return static_cast<int>(std::ceil(std::fmin(lastReadMs, longest))) + 1;
 }

@@ -3,6 +3,13 @@
  * Channels 1 to 16 form four groups of four (channels 4g-3 to 4g are group g).
  * A group is a current output (0 to 24 mA, 0 to 20 mA or 4 to 20 mA, values in
  * amperes) or a voltage output with fixed limits (values in volts).
+ *
+ * Every call on a card crosses its carrier's link (a bus, a bridge, a LAN).
+ * On the simulated system a resource's `link` adds its latency to each call;
+ * while the link is down a call waits for VISA's I/O timeout and returns
+ * VI_ERROR_TMO, as a driver that passes VISA's status through does, and
+ * qm7240_error_message describes it in VISA's words. qm7240_close frees its
+ * session all the same.
  */
 #ifndef QM7240_H
 #define QM7240_H

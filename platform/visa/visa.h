@@ -186,7 +186,9 @@ ViStatus viParseRsrcEx(ViSession rm, ViConstRsrc name, ViUInt16 *intfType, ViUIn
     @param timeout  open timeout in milliseconds (the simulated system answers at once)
     @param vi       receives the session
     @return the resource's configured open status (VI_SUCCESS by default; a warning still opens a
-            session); VI_ERROR_RSRC_NFOUND; VI_ERROR_INV_RSRC_NAME; VI_ERROR_INV_OBJECT
+            session); VI_ERROR_RSRC_NFOUND; VI_ERROR_INV_RSRC_NAME; VI_ERROR_INV_OBJECT;
+            VI_ERROR_TMO after the link's timeout while the resource's link is down (the
+            simulation file's `link`, which also adds its latency to every call on the resource)
  */
 ViStatus viOpen(ViSession rm, ViConstRsrc name, ViAccessMode mode, ViUInt32 timeout, ViSession *vi);
 
@@ -205,7 +207,8 @@ ViStatus viClose(ViObject vi);
                   VI_ATTR_RSRC_CLASS: "INSTR" or "SOCKET")
     @param value  receives the value
     @return VI_SUCCESS; VI_ERROR_NSUP_ATTR when the resource has no such attribute;
-            VI_ERROR_INV_OBJECT; VI_ERROR_INV_PARAMETER for a null value
+            VI_ERROR_INV_OBJECT; VI_ERROR_INV_PARAMETER for a null value; VI_ERROR_TMO while the
+            resource's link is down
  */
 ViStatus viGetAttribute(ViObject vi, ViAttr attr, void *value);
 

@@ -6,6 +6,7 @@
 
 import argparse
 import os
+import subprocess
 import sys
 import time
 
@@ -279,6 +280,57 @@ def case_poll_warning(binary):
         panel.wait_calls("qm7240_writeChannel", 9)
         check(len(panel.calls("qm7240_getDACStatus")) == len(polls),
               "polled again after the warning")
+        close_main_window(panel, main)
+        check(panel.wait_exit() == 0, "exit status %d" % panel.proc.returncode)
+
+
+VI_ERROR_TMO = -1073807339
+
+
+def grey_pixels(panel, wid):
+    """How many pixels of the window have the grey of a lamp nothing watches."""
+    path = os.path.join(panel.workdir, "lamps.png")
+    panel.screenshot(wid, path)
+    out = subprocess.run(["convert", path, "txt:-"], check=True, capture_output=True,
+                         text=True).stdout
+    return out.count("#808080")
+
+
+def case_link_drops(binary):
+    # The carrier's link goes down 5 s after the simulator's start, for 3 s,
+    # with VISA's default timeout of 2 s.
+    link = ("    link:\n"
+            "      down: [{after_ms: 5000, for_ms: 3000}]\n")
+    yaml = one_dac_card().replace("    logical_address: 5\n", "    logical_address: 5\n" + link)
+    with Panel(binary, sim_yaml=yaml) as panel:
+        answer_first_question(panel, "auto")
+        main = panel.wait_window(MAIN_WINDOW)
+        grey_before = grey_pixels(panel, main)
+        box = panel.wait_window(ERROR_BOX, timeout=60)
+        seen_at = time.monotonic()
+        polls = panel.calls("qm7240_getDACStatus")
+        failed = polls[-1]
+        check(failed["status"] == VI_ERROR_TMO and failed["dur_ms"] >= 2000,
+              "the read that met the dead link: %r" % failed)
+        check(all(p["status"] == 0 for p in polls[:-1]), "earlier reads failed: %r" % polls)
+        # The box's text holds the driver's description of that status.
+        described = [e for e in panel.calls("qm7240_error_message") if e["code"] == VI_ERROR_TMO]
+        check(described and "Timeout" in described[-1]["message"],
+              "the box's description: %r" % described)
+        panel.keys(box, "Tab", "space")  # No: go on without the poll
+        panel.wait_gone(box)
+        check(grey_pixels(panel, main) > grey_before + 8 * 20,
+              "the lamps did not turn grey")
+
+        # Wait for the link, by the journal's clock, then type into channel 6.
+        while failed["t_ms"] + 1000 * (time.monotonic() - seen_at) < 8500:
+            time.sleep(0.1)
+        writes = len(panel.calls("qm7240_writeChannel"))
+        type_into_channel6(panel, main, "5")
+        last = panel.wait_calls("qm7240_writeChannel", writes + 1)[-1]
+        check(last["channel"] == 6 and last["status"] == 0, "the write after the link: %r" % last)
+        check(panel.titles() == [MAIN_WINDOW], "a second box: %r" % panel.titles())
+        check(len(panel.calls("qm7240_getDACStatus")) == len(polls), "polled after the box")
         close_main_window(panel, main)
         check(panel.wait_exit() == 0, "exit status %d" % panel.proc.returncode)
 

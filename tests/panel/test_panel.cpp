@@ -768,13 +768,13 @@ void TestPanel::pollPause_data()
     QTest::addColumn<double>("readMs");
     QTest::addColumn<int>("pauseMs");
     QTest::newRow("fast card: only the event loop's turn") << 0.3 << 0;
-    QTest::newRow("one millisecond") << 1.0 << 1;
-    QTest::newRow("LAN round trip") << 2.2 << 3;
-    QTest::newRow("slow carrier") << 100.0 << 100;
-    QTest::newRow("VISA timeout") << 2000.4 << 2001;
+    QTest::newRow("one millisecond") << 1.0 << 2;
+    QTest::newRow("LAN round trip") << 2.2 << 4;
+    QTest::newRow("slow carrier") << 100.0 << 101;
+    QTest::newRow("VISA timeout") << 2000.4 << 2002;
     QTest::newRow("clock went backwards") << -5.0 << 0;
     QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << 0;
-    QTest::newRow("clock gone wrong") << 1e12 << 600000;
+    QTest::newRow("clock gone wrong") << 1e12 << 600001;
 }
 
 void TestPanel::pollPause()
