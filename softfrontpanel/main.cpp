@@ -1,15 +1,60 @@
 #include <QApplication>
 #include <QSplashScreen>
 
+#include <cstdio>
 #include <memory>
 
 #include "qm6080fp_app.h"
+#include "qm6080fp_commandline.h"
+#include "qm6080fp_fcselect.h"
 #include "qm6080fp_splashlabel.h"
 #include "qm7240_fc.h"
 #include "qm7240fp_app.h"
+#include "sfp_trace.h"
+
+namespace {
+
+const char programName[] = "qm7240fp";
+// The 7240's address dialog takes one card, in positions 1 to 8.
+constexpr int maxCards = 1;
+constexpr int maxCardNumber = 8;
+
+} // namespace
 
 int main(int argc, char **argv)
 {
+    // The program's own options come first: --help and --version, and a
+    // command line it cannot read, need no display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (!arguments.isEmpty())
+        arguments[0] = QLatin1String(programName);
+    const qm6080fp_commandLine_t commandLine =
+        qm6080fp_readCommandLine(arguments, maxCards, maxCardNumber);
+    if (!commandLine.error.isEmpty()) {
+        std::fprintf(stderr, "%s\n", commandLine.error.toLocal8Bit().constData());
+        return 2;
+    }
+    if (commandLine.help) {
+        std::fputs(qm6080fp_usage(QLatin1String(programName)).toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (commandLine.version) {
+        std::printf("%s %s\n", programName, SFP_VERSION);
+        return 0;
+    }
+    const QString noDisplay =
+        qm6080fp_missingDisplay(QLatin1String(programName), commandLine.platformGiven);
+    if (!noDisplay.isEmpty()) {
+        std::fprintf(stderr, "%s\n", noDisplay.toLocal8Bit().constData());
+        return 1;
+    }
+    // A trace that cannot be opened is said on standard error; the panel goes on.
+    if (!commandLine.traceFile.isEmpty())
+        sfp_traceOpen(commandLine.traceFile.toLocal8Bit().constData());
+    qm6080fp_fcSelect::presetStart(commandLine);
+
     QApplication app(argc, argv);
     qm7240_fc fc;
 

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include "qm6080.h"
+#include "qm6080fp_commandline.h"
 #include "qm6080fp_fcenteraddress.h"
 #include "qm6080fp_genfc.h"
 #include "qm6080fp_icons.h"
@@ -30,7 +31,19 @@ int askWithTextButtons(QWidget *parent, const QString &title, const QString &tex
     return int(buttons.indexOf(box.clickedButton()));
 }
 
+// Set once by the program's entry before the window is built; read on the GUI thread only.
+qm6080fp_commandLine_t &startPreset()
+{
+    static qm6080fp_commandLine_t preset;
+    return preset;
+}
+
 } // namespace
+
+void qm6080fp_fcSelect::presetStart(const qm6080fp_commandLine_t &commandLine)
+{
+    startPreset() = commandLine;
+}
 
 bool qm6080fp_fcSelect::connectCard()
 {
@@ -108,9 +121,28 @@ bool qm6080fp_fcSelect::connectCard()
         return status;
     };
 
+    // The command line answers the first question once; Try Again asks it.
+    qm6080fp_commandLine_t preset = startPreset();
+    startPreset() = qm6080fp_commandLine_t();
     for (;;) {
-        ask.exec();
-        QAbstractButton *answer = ask.clickedButton();
+        QAbstractButton *answer = nullptr;
+        switch (preset.start) {
+        case qm6080fp_commandLine_t::demoMode:
+            answer = demoButton;
+            break;
+        case qm6080fp_commandLine_t::autoFind:
+            answer = autoFindButton;
+            break;
+        case qm6080fp_commandLine_t::address:
+            answer = addressButton;
+            break;
+        case qm6080fp_commandLine_t::askUser:
+            ask.exec();
+            answer = ask.clickedButton();
+            break;
+        }
+        const qm6080fp_commandLine_t given = preset;
+        preset = qm6080fp_commandLine_t();
 
         if (answer == autoFindButton) {
             const int found = findFunctionCards();
@@ -138,7 +170,15 @@ bool qm6080fp_fcSelect::connectCard()
         } else if (answer == addressButton) {
             bool taken = false;
             addressDialog.loadDescriptors();
-            while (addressDialog.exec() == QDialog::Accepted) {
+            if (given.start == qm6080fp_commandLine_t::address) {
+                // As if typed and OK pressed: stored the same way, and the
+                // dialog is shown only if the input is refused.
+                addressDialog.enterAddress(given.descriptor, given.cards);
+                taken = takeAddressInput();
+                if (!taken)
+                    addressDialog.loadDescriptors();
+            }
+            while (!taken && addressDialog.exec() == QDialog::Accepted) {
                 taken = takeAddressInput();
                 if (taken)
                     break;

@@ -161,6 +161,22 @@ void qm6080fp_fcEnterAddress::countChanged()
     adjustSize();
 }
 
+void qm6080fp_fcEnterAddress::enterAddress(const QString &descriptor, const QList<int> &cards)
+{
+    const int count = qMin(int(cards.size()), entryCount);
+    if (count < 1)
+        return;
+    if (countComboBox && count - 1 < countComboBox->count()) {
+        countComboBox->setCurrentIndex(count - 1);
+        countChanged();
+    }
+    for (int i = 0; i < count && fcEntries[i]; ++i) {
+        fcEntries[i]->descriptorComboBox->setEditText(descriptor);
+        if (cards.at(i) < fcEntries[i]->fcNumberComboBox->count())
+            fcEntries[i]->fcNumberComboBox->setCurrentIndex(cards.at(i));
+    }
+}
+
 void qm6080fp_fcEnterAddress::loadDescriptors()
 {
     QSettings settings(iniFileName, QSettings::IniFormat);

@@ -27,6 +27,9 @@ public:
     // Stores every entry and the count; returns the descriptor and card number
     // of each entry in use, in entry order.
     void saveDescriptors(QStringList &descriptors, QList<int> &numbers);
+    // Puts a descriptor and card numbers into the entries, as a user would
+    // type them: the first card in the first entry, and so on.
+    void enterAddress(const QString &descriptor, const QList<int> &cards);
 
     // Full path of the descriptors file, from the environment.
     static QString descriptorsFilePath();

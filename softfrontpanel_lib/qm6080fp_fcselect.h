@@ -11,6 +11,7 @@ class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class qm6080fp_genFC;
+struct qm6080fp_commandLine_t;
 
 // Dialog in which the user picks the function card(s) found by the search.
 // It also carries the search (findFunctionCards), the connection workflow
@@ -29,6 +30,11 @@ public:
     // Asks how to connect and opens the chosen card(s) or chooses demo mode;
     // false when the user gave up.
     bool connectCard();
+
+    // The command line's answer to the first question (demo mode, Auto Find,
+    // or an address with its card numbers), taken by the next connectCard()
+    // in place of asking. After a failure the workflow goes on as usual.
+    static void presetStart(const qm6080fp_commandLine_t &commandLine);
 
 private slots:
     void dblClick(QTreeWidgetItem *item);

@@ -1,7 +1,8 @@
 // Runs the DAC panel on a simulated card for ten seconds and measures what
 // the 400 ms output-status poll costs: the GUI thread's CPU per tick (its
 // whole time over the run, so every step of every round), CPU of the process
-// while it idles, memory, and how often the lamps repaint.
+// while it idles, memory, how often the lamps repaint, and what the program's
+// trace of its driver calls adds to a tick.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -20,6 +21,7 @@
 #include "qm7240_dblctrl.h"
 #include "qm7240_fc.h"
 #include "qm7240fp_app.h"
+#include "sfp_trace.h"
 
 namespace {
 
@@ -182,6 +184,24 @@ int main(int argc, char **argv)
                 "rss_mb=%.1f\n",
                 ticks, ticks > 0 ? tickCpuMs / ticks : 0.0, 100.0 * cpuMs / wallMs, residentMb());
     std::printf("poll lamp_paints=%d lamp_changes=%d\n", paints, changes);
+    std::fflush(stdout);
+
+    // The same again with the program's trace on: each call is also written
+    // to a file and flushed.
+    const QString tracePath = dir.filePath(QStringLiteral("trace.jsonl"));
+    if (sfp_traceOpen(tracePath.toLocal8Bit().constData()) != 0)
+        return 1;
+    const int ticksOff = ticks;
+    const double guiCpuTraced = threadCpuMs();
+    QTimer::singleShot(runMs, &app, &QApplication::quit);
+    app.exec();
+    const int ticksOn = ticks - ticksOff;
+    const double tracedPerTick = ticksOn > 0 ? (threadCpuMs() - guiCpuTraced) / ticksOn : 0.0;
+    const double plainPerTick = ticks > 0 ? tickCpuMs / ticksOff : 0.0;
+    std::printf("poll trace=on ticks=%d: cpu_ms_per_tick=%.3f (off %.3f): trace_ms_per_tick=%.3f "
+                "= %.3f %% of the 400 ms tick\n",
+                ticksOn, tracedPerTick, plainPerTick, tracedPerTick - plainPerTick,
+                100.0 * (tracedPerTick - plainPerTick) / 400.0);
     std::fflush(stdout);
     return 0;
 }

@@ -415,6 +415,73 @@ def case_enter_address_default(binary):
         check(panel.wait_exit() == 0, "exit status %d" % panel.proc.returncode)
 
 
+def case_command_line_demo(binary):
+    # A trace that fails on its first line says so once, and the panel goes on.
+    with Panel(binary, args=["--demo", "--trace", "/dev/full"]) as panel:
+        main = panel.wait_window(MAIN_WINDOW)
+        check(panel.titles() == [MAIN_WINDOW], "windows: %r" % panel.titles())
+        check(panel.stderr().count("/dev/full: cannot write the trace (No space left on device);"
+                                   " later calls are not traced\n") == 1,
+              "stderr: %r" % panel.stderr())
+        time.sleep(1.0)
+        touched = [e["call"] for e in panel.journal()
+                   if e["call"] in ("viOpenDefaultRM", "qm7240_init")
+                   or e.get("session", 0) != 0]
+        check(touched == [], "demo mode reached for the card: %r" % touched)
+        close_main_window(panel, main)
+        check(panel.wait_exit() == 0, "exit status %d" % panel.proc.returncode)
+
+
+def case_command_line_address(binary):
+    # The built-in LXI carrier, as a desktop shortcut would name it.
+    with Panel(binary, args=["--address", "TCPIP::192.168.2.100::INSTR", "--card", "3"]) as panel:
+        main = panel.wait_window(MAIN_WINDOW + ": ", prefix=True)
+        check(panel.titles() == [panel.known[main]], "windows: %r" % panel.titles())
+        inits = panel.calls("qm7240_init")
+        check(len(inits) == 1 and inits[0]["rsrc"] == "TCPIP::192.168.2.100::INSTR"
+              and inits[0]["fc"] == 3 and inits[0]["status"] == 0,
+              "qm7240_init calls: %r" % inits)
+        stored = read_ini(os.path.join(panel.profile, "Marvane", "DefaultInstrDescr.ini"))
+        stored = stored.get("7240", {})
+        check(stored.get("1.1.Descriptor") == "TCPIP::192.168.2.100::INSTR"
+              and stored.get("1.FC_Number") == "3", "stored descriptors: %r" % stored)
+        close_main_window(panel, main)
+        check(panel.wait_exit() == 0, "exit status %d" % panel.proc.returncode)
+
+    # A resource the system does not have: the workflow's own box, as after a
+    # typed address; Cancel gives up.
+    with Panel(binary, args=["--address", "VXI0::9::INSTR", "--trace", "/no/such/dir/t"]) as panel:
+        box = panel.wait_window(WORKFLOW_BOX)
+        check(panel.stderr().startswith("/no/such/dir/t: cannot open the trace for writing (No "
+                                        "such file or directory)\n"),
+              "stderr: %r" % panel.stderr())
+        inits = panel.calls("qm7240_init")
+        check(len(inits) == 1 and inits[0]["rsrc"] == "VXI0::9::INSTR" and inits[0]["status"] < 0,
+              "qm7240_init calls: %r" % inits)
+        panel.keys(box, "Tab", "space")  # Cancel
+        check(panel.wait_exit() == 0, "exit status %d" % panel.proc.returncode)
+
+
+def case_command_line_no_display(binary):
+    env = {k: v for k, v in os.environ.items()
+           if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
+    def run(*args):
+        return subprocess.run([binary] + list(args), env=env, capture_output=True, text=True,
+                              timeout=60)
+    version = run("--version")
+    check(version.returncode == 0 and version.stdout == "qm7240fp 4.3.3\n",
+          "--version: %r" % version)
+    usage = run("--help")
+    check(usage.returncode == 0 and "--address DESCRIPTOR" in usage.stdout, "--help: %r" % usage)
+    start = run()
+    check(start.returncode == 1 and start.stderr.count("\n") == 1
+          and "no display" in start.stderr and "-platform vnc" in start.stderr,
+          "a start without a display: %r" % start)
+    bad = run("--card", "2")
+    check(bad.returncode == 2 and "--help" in bad.stderr and bad.stdout == "",
+          "a command line it cannot read: %r" % bad)
+
+
 def case_address_dialog_focus(binary):
     # The card stored last is one OK away; the dialog must open on the
     # descriptor box, not on OK, so a stray Return or Space opens nothing.
@@ -485,8 +552,11 @@ CASES = {name[len("case_"):]: fn for name, fn in globals().items() if name.start
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--panel", required=True)
+    parser.add_argument("--trace", action="store_true",
+                        help="trace every run and compare the trace with the journal")
     parser.add_argument("case", choices=sorted(CASES))
     args = parser.parse_args()
+    Panel.trace_calls = args.trace
     install_watchdog()
     try:
         CASES[args.case](args.panel)

@@ -21,19 +21,23 @@ from panel_driver import (MAIN_WINDOW, E2EFailure, Panel, answer_first_question,
                           check, close_main_window, install_watchdog)
 
 LIBRARIES = ["libsfpsim.so", "libvisa.so", "libqm6080.so", "libqm7240.so", "libqm6080fp.so",
-             "libqm7240fp_panel.so"]
+             "libqm7240fp_panel.so", "libqm7240fp_trace.so"]
 ICON_SIZES = [48, 128, 256]
 
 
 def desktop_entry(path):
-    entry = {}
+    """The desktop file's groups: its entry and its actions."""
+    groups, current = {}, None
     with open(path, encoding="utf-8") as f:
         lines = [line.rstrip("\n") for line in f if line.strip() and not line.startswith("#")]
     check(lines[0] == "[Desktop Entry]", "desktop file starts with %r" % lines[0])
-    for line in lines[1:]:
-        key, _, value = line.partition("=")
-        entry[key] = value
-    return entry
+    for line in lines:
+        if line.startswith("[") and line.endswith("]"):
+            current = groups.setdefault(line[1:-1], {})
+        else:
+            key, _, value = line.partition("=")
+            current[key] = value
+    return groups
 
 
 def run(build):
@@ -58,13 +62,21 @@ def run(build):
         check(not os.path.exists(os.path.join(prefix, "include")), "headers installed")
         for doc in ("share/doc/qm7240fp/copyright", "share/doc/qm7240fp/changelog.gz",
                     "share/man/man1/qm7240fp.1.gz",
-                    "share/metainfo/com.marvane.qm7240fp.metainfo.xml"):
+                    "share/metainfo/com.marvane.qm7240fp.metainfo.xml",
+                    "share/bash-completion/completions/qm7240fp"):
             check(os.path.isfile(os.path.join(prefix, doc)), "no " + doc)
 
-        entry = desktop_entry(os.path.join(prefix, "share", "applications", "qm7240fp.desktop"))
+        groups = desktop_entry(os.path.join(prefix, "share", "applications", "qm7240fp.desktop"))
+        entry = groups["Desktop Entry"]
         check(entry.get("Type") == "Application" and entry.get("Exec") == "qm7240fp"
-              and entry.get("Name") == "Vorilan 7240 Soft Front Panel",
+              and entry.get("Name") == "Vorilan 7240 Soft Front Panel"
+              and entry.get("Actions") == "demo;auto-find;",
               "desktop entry: %r" % entry)
+        actions = {name: (g.get("Name"), g.get("Exec")) for name, g in groups.items()
+                   if name.startswith("Desktop Action ")}
+        check(actions == {"Desktop Action demo": ("Run In Demo Mode", "qm7240fp --demo"),
+                          "Desktop Action auto-find": ("Auto Find", "qm7240fp --auto-find")},
+              "desktop actions: %r" % actions)
         for size in ICON_SIZES:
             icon = os.path.join(prefix, "share", "icons", "hicolor", "%dx%d" % (size, size),
                                 "apps", entry.get("Icon", "") + ".png")
