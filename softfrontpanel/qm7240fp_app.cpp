@@ -183,8 +183,11 @@ void qm7240fp_App::buildGroup(int g, QGridLayout *groupGrid)
         dacCtrl[g][k] = new qm7240_dblCtrl(n);
         dacCtrl[g][k]->setDecimals(3);
         channelGrid->addWidget(dacCtrl[g][k], k, 1);
+        channelLabel[4 * g + k]->setBuddy(dacCtrl[g][k]);
         if (current) {
             errorLed[g][k] = new qm6080fp_led(QString(), Qt::red, Qt::magenta);
+            // A lamp without a caption: its name says what it watches.
+            errorLed[g][k]->setAccessibleName(QStringLiteral("Channel %1 output error").arg(n));
             channelGrid->addWidget(errorLed[g][k], k, 2);
         }
     }
@@ -201,6 +204,7 @@ void qm7240fp_App::buildGroup(int g, QGridLayout *groupGrid)
         rangeLineEdit[g]->setReadOnly(true);
         showVoltageRange(g);
         rangeRow[g]->addWidget(rangeLineEdit[g]);
+        rangeLabel[g]->setBuddy(rangeLineEdit[g]);
         rangeLabel[g]->setText(QStringLiteral("Voltage Range:"));
         groupBox[g]->setTitle(QStringLiteral("Group %1 - Voltage Output").arg(g + 1));
     } else {
@@ -209,6 +213,7 @@ void qm7240fp_App::buildGroup(int g, QGridLayout *groupGrid)
             rangeComboBox[g]->addItem(QString::fromLatin1(range.text));
         rangeComboBox[g]->setCurrentIndex(0);
         rangeRow[g]->addWidget(rangeComboBox[g]);
+        rangeLabel[g]->setBuddy(rangeComboBox[g]);
         rangeLabel[g]->setText(QStringLiteral("Current Range:"));
         groupBox[g]->setTitle(QStringLiteral("Group %1 - Current Output").arg(g + 1));
     }
@@ -251,6 +256,7 @@ void qm7240fp_App::leaveGroupAlone(int g, const QString &rangeText)
         rangeLineEdit[g] = new QLineEdit(groupBox[g]);
         rangeLineEdit[g]->setReadOnly(true);
         rangeRow[g]->addWidget(rangeLineEdit[g]);
+        rangeLabel[g]->setBuddy(rangeLineEdit[g]);
         // After a reset the window is on screen: a new child is not shown by itself.
         rangeLineEdit[g]->show();
     }

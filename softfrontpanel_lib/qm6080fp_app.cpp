@@ -1,6 +1,7 @@
 #include "qm6080fp_app.h"
 
 #include "qm6080fp_icons.h"
+#include "qm6080fp_accessibility.h"
 #include "qm6080fp_led.h"
 #include "qm6080fp_messages.h"
 
@@ -67,6 +68,7 @@ void installPanelStyle(const QString &preferred)
 
 qm6080fp_app::qm6080fp_app() : QWidget(nullptr, Qt::Window)
 {
+    qm6080fp_installAccessibility();
     installPanelStyle();
     constructed = false;
     aboutButton = nullptr;
@@ -174,6 +176,8 @@ qm6080fp_app::qm6080fp_app() : QWidget(nullptr, Qt::Window)
     const QPixmap helpPicture = qm6080fp_icons::helpIcon();
     helpButton->setIcon(QIcon(helpPicture));
     helpButton->setIconSize(helpPicture.size());
+    // A picture and no label: the name is all a screen reader can say of it.
+    helpButton->setAccessibleName(QStringLiteral("What's This"));
     helpButton->setWhatsThis(
         QStringLiteral("Show on-line help for Instrument Soft Front Panel components"));
     connect(helpButton, &QPushButton::clicked, this, &qm6080fp_app::enterWIT);

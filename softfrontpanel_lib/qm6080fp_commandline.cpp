@@ -6,13 +6,36 @@ namespace {
 
 // The toolkit's options that take a value, and those that do not; they may
 // be written with one dash or two, and a value also after "=".
-const char *const toolkitWithValue[] = {
-    "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
-    "qwindowicon", "qwindowtitle", "display", "geometry", "title", "name", "style",
-    "stylesheet", "session", "font", "fn", "bg", "background", "fg", "foreground", "btn",
-    "button", "visual", "ncols", "cmap", "im", "inputstyle", "screen"};
-const char *const toolkitFlags[] = {"reverse", "widgetcount", "sync", "nograb", "dograb",
-                                    "testability", "noxim"};
+const char *const toolkitWithValue[] = {"platform",
+                                        "platformpluginpath",
+                                        "platformtheme",
+                                        "plugin",
+                                        "qwindowgeometry",
+                                        "qwindowicon",
+                                        "qwindowtitle",
+                                        "display",
+                                        "geometry",
+                                        "title",
+                                        "name",
+                                        "style",
+                                        "stylesheet",
+                                        "session",
+                                        "font",
+                                        "fn",
+                                        "bg",
+                                        "background",
+                                        "fg",
+                                        "foreground",
+                                        "btn",
+                                        "button",
+                                        "visual",
+                                        "ncols",
+                                        "cmap",
+                                        "im",
+                                        "inputstyle",
+                                        "screen"};
+const char *const toolkitFlags[] = {"reverse", "widgetcount", "sync", "nograb",
+                                    "dograb",  "testability", "noxim"};
 
 bool isOneOf(const QString &name, const char *const *names, size_t count)
 {
@@ -117,8 +140,8 @@ qm6080fp_commandLine_t qm6080fp_readCommandLine(const QStringList &arguments, in
     if (cardsGiven && line.start != qm6080fp_commandLine_t::address)
         refuse(QStringLiteral("--card goes with --address"));
     if (line.start == qm6080fp_commandLine_t::address && line.error.isEmpty()) {
-        const QStringList parts = cardsGiven ? cardsText.split(QLatin1Char(','))
-                                             : QStringList{QStringLiteral("1")};
+        const QStringList parts =
+            cardsGiven ? cardsText.split(QLatin1Char(',')) : QStringList{QStringLiteral("1")};
         for (const QString &part : parts) {
             bool ok = false;
             const int number = part.trimmed().toInt(&ok);
@@ -131,9 +154,9 @@ qm6080fp_commandLine_t qm6080fp_readCommandLine(const QStringList &arguments, in
             line.cards << number;
         }
         if (line.error.isEmpty() && line.cards.size() > maxCards)
-            refuse(maxCards == 1 ? QStringLiteral("--card takes one card number for this card")
-                                 : QStringLiteral("--card takes at most %1 card numbers")
-                                       .arg(maxCards));
+            refuse(maxCards == 1
+                       ? QStringLiteral("--card takes one card number for this card")
+                       : QStringLiteral("--card takes at most %1 card numbers").arg(maxCards));
     }
     if (!line.error.isEmpty()) {
         line.start = qm6080fp_commandLine_t::askUser;

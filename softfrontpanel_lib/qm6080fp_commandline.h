@@ -14,9 +14,9 @@ struct qm6080fp_commandLine_t
     // the answer the command line already gave.
     enum start_t { askUser, demoMode, autoFind, address };
     start_t start = askUser;
-    QString descriptor;   // with `address`
-    QList<int> cards;     // with `address`: card numbers, counted from 1
-    QString traceFile;    // empty: no trace
+    QString descriptor; // with `address`
+    QList<int> cards;   // with `address`: card numbers, counted from 1
+    QString traceFile;  // empty: no trace
     bool help = false;
     bool version = false;
     bool platformGiven = false; // -platform on the command line

@@ -84,7 +84,9 @@ qm6080fp_fcEnterAddress::qm6080fp_fcEnterAddress(qm6080fp_genFC *fc) : QDialog(n
 
     auto *bottomRow = new QHBoxLayout;
     if (multiCard) {
-        bottomRow->addWidget(new QLabel(QStringLiteral("Count: ")));
+        auto *countLabel = new QLabel(QStringLiteral("Count: "));
+        countLabel->setBuddy(countComboBox);
+        bottomRow->addWidget(countLabel);
         bottomRow->addWidget(countComboBox);
     }
     bottomRow->addStretch();

@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QVBoxLayout>
 
 qm6080fp_fcEnterAddressFc::qm6080fp_fcEnterAddressFc() : QWidget(nullptr)
@@ -14,9 +15,13 @@ qm6080fp_fcEnterAddressFc::qm6080fp_fcEnterAddressFc() : QWidget(nullptr)
     outer->setContentsMargins(0, 0, 0, 0);
 
     auto *descriptorRow = new QHBoxLayout;
-    descriptorRow->addWidget(new QLabel(QStringLiteral("Instrument Descriptor:"), this));
+    auto *descriptorLabel = new QLabel(QStringLiteral("Instrument Descriptor:"), this);
+    descriptorRow->addWidget(descriptorLabel);
     descriptorComboBox = new QComboBox(this);
     descriptorComboBox->setEditable(true);
+    descriptorLabel->setBuddy(descriptorComboBox);
+    // The edit field inside the box has no label of its own.
+    descriptorComboBox->lineEdit()->setAccessibleName(descriptorLabel->text());
     // Network descriptors are long; leave room for a full TCPIP address.
     descriptorComboBox->setMinimumWidth(20 * metrics.lineSpacing());
     descriptorComboBox->setToolTip(
@@ -27,8 +32,10 @@ qm6080fp_fcEnterAddressFc::qm6080fp_fcEnterAddressFc() : QWidget(nullptr)
     descriptorRow->addWidget(descriptorComboBox);
 
     auto *numberRow = new QHBoxLayout;
-    numberRow->addWidget(new QLabel(QStringLiteral("Function Card Number:"), this));
+    auto *numberLabel = new QLabel(QStringLiteral("Function Card Number:"), this);
+    numberRow->addWidget(numberLabel);
     fcNumberComboBox = new QComboBox(this);
+    numberLabel->setBuddy(fcNumberComboBox);
     fcNumberComboBox->addItem(QStringLiteral("Select"));
     for (int number = 1; number <= 8; ++number)
         fcNumberComboBox->addItem(QStringLiteral("FC %1").arg(number));

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 
+#include "qm6080fp_accessibility.h"
 #include "qm6080fp_genfc.h"
 #include "qm6080fp_icons.h"
 
@@ -40,8 +41,13 @@ qm6080fp_fcSelect::qm6080fp_fcSelect(qm6080fp_genFC *fc, bool multipleCards) : Q
 
     auto *layout = new QVBoxLayout(this);
     cardTree = new QTreeWidget(this);
+    // Known by this name to the accessibility factory, which reports its greyed cards.
+    cardTree->setObjectName(QStringLiteral("qm6080fp_cardTree"));
+    qm6080fp_installAccessibility();
     cardTree->setColumnCount(2);
     cardTree->setHeaderLabels({QStringLiteral("System"), QStringLiteral("FC Model")});
+    // No label names the tree on screen; its window's title does.
+    cardTree->setAccessibleName(QStringLiteral("Function Cards"));
     const int lineHeight = fontMetrics().height();
     cardTree->setMinimumWidth(24 * lineHeight);
     cardTree->setMinimumHeight(24 * lineHeight);

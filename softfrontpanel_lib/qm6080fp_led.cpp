@@ -1,5 +1,8 @@
 #include "qm6080fp_led.h"
 
+#include "qm6080fp_accessibility.h"
+
+#include <QAccessible>
 #include <QFontMetrics>
 #include <QPainter>
 
@@ -10,6 +13,7 @@ qm6080fp_led::qm6080fp_led(const QString &text, const QColor &onColor, const QCo
     // Magenta is the marker for "unlit": the lamp takes the panel background.
     this->offColor = offColor == QColor(Qt::magenta) ? palette().color(QPalette::Window) : offColor;
     setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Maximum);
+    qm6080fp_installAccessibility();
 }
 
 qm6080fp_led::qm6080fp_led(const QString &text, const QString &onColorName, QWidget *parent)
@@ -18,6 +22,7 @@ qm6080fp_led::qm6080fp_led(const QString &text, const QString &onColorName, QWid
 {
     offColor = palette().color(QPalette::Window);
     setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Maximum);
+    qm6080fp_installAccessibility();
 }
 
 QSize qm6080fp_led::minimumSizeHint() const
@@ -31,8 +36,10 @@ void qm6080fp_led::setValue(int newValue)
 {
     if (newValue == value)
         return;
+    const QString before = stateText();
     value = newValue;
     repaint();
+    announce(before);
 }
 
 void qm6080fp_led::setText(const QString &newText)
@@ -58,16 +65,42 @@ void qm6080fp_led::setOffColor(const QColor &color)
 
 void qm6080fp_led::setThirdColor(const QColor &color)
 {
+    const QString before = stateText();
     thirdColor = color;
     thirdColorSet = true;
     repaint();
+    announce(before);
 }
 
 void qm6080fp_led::toggleValue()
 {
+    const QString before = stateText();
     value = value == 0 ? 1 : 0;
     repaint();
+    announce(before);
     emit valueToggled();
+}
+
+QString qm6080fp_led::stateText() const
+{
+    if (isNotMonitored())
+        return QStringLiteral("not monitored");
+    return value != 0 ? QStringLiteral("lit") : QStringLiteral("unlit");
+}
+
+void qm6080fp_led::announce(const QString &before)
+{
+    const QString after = stateText();
+    if (after == before || !QAccessible::isActive())
+        return;
+    QAccessible::State changed;
+    changed.checked = true;
+    changed.disabled =
+        before == QLatin1String("not monitored") || after == QLatin1String("not monitored");
+    QAccessibleStateChangeEvent stateChange(this, changed);
+    QAccessible::updateAccessibility(&stateChange);
+    QAccessibleTextUpdateEvent textChange(this, 0, before, after);
+    QAccessible::updateAccessibility(&textChange);
 }
 
 QColor qm6080fp_led::lampColor() const

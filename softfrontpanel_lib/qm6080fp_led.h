@@ -27,6 +27,10 @@ public:
     QString currentText() const { return text; }
     // The colour the lamp shows for the present value.
     QColor lampColor() const;
+    // Showing its third colour: nothing watches what the lamp stands for.
+    bool isNotMonitored() const { return value == 2 && thirdColorSet; }
+    // "lit", "unlit" or "not monitored", as assistive technology reads it.
+    QString stateText() const;
 
     void setValue(int newValue);
     void setText(const QString &newText);
@@ -42,6 +46,8 @@ public slots:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    // Tells assistive technology that the state went from `before` to the present one.
+    void announce(const QString &before);
 
     int value = 0;
     QColor onColor;

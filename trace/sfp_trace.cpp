@@ -224,8 +224,8 @@ void qm7240_getOutputRange_in(Line &l, ViSession vi, ViInt32 group, ViInt32 *, V
     l.set("group", n(group));
     l.set("session", n(vi));
 }
-void qm7240_getOutputRange_out(Line &l, ViStatus s, ViSession, ViInt32, ViInt32 *type,
-                               ViReal64 *lo, ViReal64 *hi)
+void qm7240_getOutputRange_out(Line &l, ViStatus s, ViSession, ViInt32, ViInt32 *type, ViReal64 *lo,
+                               ViReal64 *hi)
 {
     if (s < VI_SUCCESS || !type || !lo || !hi)
         return;
@@ -276,11 +276,11 @@ void *nextDefinition(const char *name)
 #define SFP_TRACED_FUNCTIONS(X)                                                                    \
     X(viOpenDefaultRM, (ViSession * rm), (rm))                                                     \
     X(viFindRsrc,                                                                                  \
-      (ViSession rm, ViConstString expr, ViFindList * list, ViUInt32 * count, ViChar desc[]),     \
+      (ViSession rm, ViConstString expr, ViFindList * list, ViUInt32 * count, ViChar desc[]),      \
       (rm, expr, list, count, desc))                                                               \
     X(viFindNext, (ViFindList list, ViChar desc[]), (list, desc))                                  \
     X(viOpen,                                                                                      \
-      (ViSession rm, ViConstRsrc name, ViAccessMode mode, ViUInt32 timeout, ViSession * vi),      \
+      (ViSession rm, ViConstRsrc name, ViAccessMode mode, ViUInt32 timeout, ViSession * vi),       \
       (rm, name, mode, timeout, vi))                                                               \
     X(viClose, (ViObject vi), (vi))                                                                \
     X(viGetAttribute, (ViObject vi, ViAttr attr, void *value), (vi, attr, value))                  \
@@ -289,7 +289,7 @@ void *nextDefinition(const char *name)
     X(qm6080_closeCarrier, (qm6080_carrierContext * *context), (context))                          \
     X(qm6080_statusText, (ViStatus status, ViChar text[]), (status, text))                         \
     X(qm7240_init,                                                                                 \
-      (ViConstRsrc rsrcName, ViUInt16 fcNumber, ViBoolean idQuery, ViBoolean resetInstr,          \
+      (ViConstRsrc rsrcName, ViUInt16 fcNumber, ViBoolean idQuery, ViBoolean resetInstr,           \
        ViSession * vi),                                                                            \
       (rsrcName, fcNumber, idQuery, resetInstr, vi))                                               \
     X(qm7240_close, (ViSession vi), (vi))                                                          \
@@ -301,12 +301,13 @@ void *nextDefinition(const char *name)
     X(qm7240_readSerialNo, (ViSession vi, ViUInt32 * serialNumber, ViChar subtype[]),              \
       (vi, serialNumber, subtype))                                                                 \
     X(qm7240_getOutputRange,                                                                       \
-      (ViSession vi, ViInt32 group, ViInt32 * outputType, ViReal64 * lowerLimit,                  \
+      (ViSession vi, ViInt32 group, ViInt32 * outputType, ViReal64 * lowerLimit,                   \
        ViReal64 * upperLimit),                                                                     \
       (vi, group, outputType, lowerLimit, upperLimit))                                             \
     X(qm7240_setOutputRange, (ViSession vi, ViInt32 group, ViInt32 range), (vi, group, range))     \
     X(qm7240_writeChannel, (ViSession vi, ViInt32 channel, ViReal64 value), (vi, channel, value))  \
-    X(qm7240_getDACStatus, (ViSession vi, ViInt32 channel, ViUInt16 * status), (vi, channel, status))
+    X(qm7240_getDACStatus, (ViSession vi, ViInt32 channel, ViUInt16 * status),                     \
+      (vi, channel, status))
 
 #define SFP_UNPAREN(...) __VA_ARGS__
 

@@ -10,6 +10,7 @@
 #include "qm7240_fc.h"
 #include "simfixture.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFile>
@@ -529,6 +530,23 @@ void TestAbout::learnMoreOpensTheMakersPage()
     QCOMPARE(url.path(), QStringLiteral("/about/third-party-license-usage/"));
     QCOMPARE(url, QUrl("https://www.marvane.com/about/third-party-license-usage/"));
     QCOMPARE(qm6080fp_About::licensesWebAddress(), url.toString());
+
+    // Tab reaches each link; Return on this one opens the page again.
+    about->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(about.get()));
+    QStringList reached;
+    for (int i = 0; i < 12 && reached.size() < 3; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        if (auto *link = qobject_cast<clickableLabel *>(QApplication::focusWidget()))
+            if (!reached.contains(link->linkText()))
+                reached << link->linkText();
+    }
+    reached.sort();
+    QCOMPARE(reached, (QStringList{"LGPL v3", "Learn more about licenses", "Qt"}));
+    QWidget *learnMore = linkLabel(about.get(), "Learn more about licenses");
+    learnMore->setFocus();
+    QTest::keyClick(learnMore, Qt::Key_Return);
+    QCOMPARE(recorder.urls.size(), 2);
 }
 
 void TestAbout::licenceDialogs_data()
@@ -680,6 +698,17 @@ void TestAbout::linkLabelEmitsOnEveryRelease()
     QCOMPARE(clicked.count(), 1);
     QTest::mouseClick(&label, Qt::MouseButton(mouseButton));
     QCOMPARE(clicked.count(), 2);
+
+    // From the keyboard, and to assistive technology, a link as well.
+    QTest::keyClick(&label, Qt::Key_Return);
+    QTest::keyClick(&label, Qt::Key_Space);
+    QTest::keyClick(&label, Qt::Key_A);
+    QCOMPARE(clicked.count(), 4);
+    QAccessibleInterface *link = QAccessible::queryAccessibleInterface(&label);
+    QCOMPARE(link->role(), QAccessible::Link);
+    QCOMPARE(link->text(QAccessible::Name), QStringLiteral("Qt"));
+    link->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(clicked.count(), 5);
 }
 
 void TestAbout::onePageHasNoNavigation()

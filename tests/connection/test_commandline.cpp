@@ -24,7 +24,8 @@ void TestCommandLine::read_data()
     row("nothing: ask", {}, "ask");
     row("demo", {"--demo"}, "demo");
     row("auto find with the toolkit's style", {"-style", "fusion", "--auto-find"}, "auto");
-    row("address, card 1 by default", {"--address", " VXI0::2::INSTR "}, "address VXI0::2::INSTR 1");
+    row("address, card 1 by default", {"--address", " VXI0::2::INSTR "},
+        "address VXI0::2::INSTR 1");
     row("address and card, = spellings", {"--address=TCPIP::h::INSTR", "--card=3"},
         "address TCPIP::h::INSTR 3");
     row("trace", {"--trace", "/tmp/t.jsonl", "--demo"}, "demo trace=/tmp/t.jsonl");

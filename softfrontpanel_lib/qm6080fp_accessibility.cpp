@@ -1,0 +1,74 @@
+#include "qm6080fp_accessibility.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+
+#include <QTreeWidget>
+
+#include "clickablelabel.h"
+#include "qm6080fp_cardtreeaccessible.h"
+#include "qm6080fp_led.h"
+#include "qm6080fp_ledaccessible.h"
+
+namespace {
+
+// A link label: a link named by its text, which "press" follows.
+class clickableLabelAccessible : public QAccessibleWidget
+{
+public:
+    explicit clickableLabelAccessible(clickableLabel *label)
+        : QAccessibleWidget(label, QAccessible::Link)
+    {
+        addControllingSignal(QStringLiteral("clicked()"));
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
+            return static_cast<clickableLabel *>(widget())->linkText();
+        return QAccessibleWidget::text(t);
+    }
+
+    QStringList actionNames() const override
+    {
+        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
+    }
+
+    void doAction(const QString &actionName) override
+    {
+        if (actionName == pressAction())
+            static_cast<clickableLabel *>(widget())->activate();
+        else
+            QAccessibleWidget::doAction(actionName);
+    }
+};
+
+QAccessibleInterface *panelAccessible(const QString &className, QObject *object)
+{
+    if (!object || !object->isWidgetType())
+        return nullptr;
+    QWidget *widget = static_cast<QWidget *>(object);
+    if (className == QLatin1String("qm6080fp_led"))
+        return new qm6080fp_ledAccessible(static_cast<qm6080fp_led *>(widget));
+    if (className == QLatin1String("clickableLabel"))
+        return new clickableLabelAccessible(static_cast<clickableLabel *>(widget));
+    if (className == QLatin1String("QTreeWidget") &&
+        widget->objectName() == QLatin1String("qm6080fp_cardTree"))
+        return new qm6080fp_cardTreeAccessible(static_cast<QTreeWidget *>(widget));
+    // The frame is a plain top-level widget, which the toolkit would call a
+    // filler; a screen reader announces it only as a window.
+    if (className == QLatin1String("qm6080fp_app") && widget->isWindow())
+        return new QAccessibleWidget(widget, QAccessible::Window);
+    return nullptr;
+}
+
+} // namespace
+
+void qm6080fp_installAccessibility()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(panelAccessible);
+        return true;
+    }();
+    (void)installed;
+}

@@ -1,0 +1,244 @@
+#include "qm6080fp_cardtreeaccessible.h"
+
+#include <QAbstractItemModel>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QPointer>
+#include <QTreeView>
+#include <QWindow>
+
+namespace {
+
+// One cell of the tree, or one of its column headers.
+class cardTreeCell : public QAccessibleInterface, public QAccessibleActionInterface
+{
+public:
+    cardTreeCell(QTreeView *view, const QModelIndex &index) : view(view), index(index) {}
+    cardTreeCell(QTreeView *view, int headerColumn) : view(view), headerColumn(headerColumn) {}
+
+    bool isValid() const override
+    {
+        return view && view->model() && (headerColumn >= 0 || index.isValid());
+    }
+    QObject *object() const override { return nullptr; }
+    QWindow *window() const override { return view ? view->window()->windowHandle() : nullptr; }
+    QAccessibleInterface *parent() const override
+    {
+        return view ? QAccessible::queryAccessibleInterface(view) : nullptr;
+    }
+    QAccessibleInterface *child(int) const override { return nullptr; }
+    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
+    void setText(QAccessible::Text, const QString &) override {}
+
+    QAccessible::Role role() const override
+    {
+        return headerColumn >= 0 ? QAccessible::ColumnHeader : QAccessible::TreeItem;
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (!isValid())
+            return QString();
+        const QAbstractItemModel *model = view->model();
+        if (headerColumn >= 0)
+            return t == QAccessible::Name
+                       ? model->headerData(headerColumn, Qt::Horizontal).toString()
+                       : QString();
+        if (t == QAccessible::Name) {
+            const QString name = index.data(Qt::AccessibleTextRole).toString();
+            return name.isEmpty() ? index.data(Qt::DisplayRole).toString() : name;
+        }
+        if (t == QAccessible::Description)
+            return index.data(Qt::AccessibleDescriptionRole).toString();
+        return QString();
+    }
+
+    QRect rect() const override
+    {
+        if (!isValid())
+            return QRect();
+        if (headerColumn >= 0) {
+            const QHeaderView *header = view->header();
+            const QPoint origin = header->mapToGlobal(QPoint(0, 0));
+            return QRect(origin.x() + header->sectionViewportPosition(headerColumn), origin.y(),
+                         header->sectionSize(headerColumn), header->height());
+        }
+        QRect r = view->visualRect(index);
+        r.moveTopLeft(view->viewport()->mapToGlobal(r.topLeft()));
+        return r;
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State s;
+        if (!isValid())
+            return s;
+        if (headerColumn >= 0)
+            return s;
+        const Qt::ItemFlags flags = index.flags();
+        // What the screen shows greyed: the card cannot be chosen.
+        s.disabled = !(flags & Qt::ItemIsEnabled);
+        if (flags & Qt::ItemIsSelectable) {
+            s.selectable = true;
+            s.focusable = true;
+            s.multiSelectable = view->selectionMode() == QAbstractItemView::ExtendedSelection ||
+                                view->selectionMode() == QAbstractItemView::MultiSelection;
+        }
+        s.selected = view->selectionModel() && view->selectionModel()->isSelected(index);
+        s.focused = view->currentIndex() == index;
+        const QModelIndex first = index.sibling(index.row(), 0);
+        if (index.column() == 0 && view->model()->hasChildren(first)) {
+            s.expandable = true;
+            s.expanded = view->isExpanded(first);
+        }
+        const QRect shown = view->viewport()->rect();
+        s.invisible = !shown.intersects(view->visualRect(index));
+        return s;
+    }
+
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::ActionInterface)
+            return static_cast<QAccessibleActionInterface *>(this);
+        return nullptr;
+    }
+
+    QStringList actionNames() const override
+    {
+        if (!isValid() || headerColumn >= 0 || !(index.flags() & Qt::ItemIsSelectable) ||
+            !(index.flags() & Qt::ItemIsEnabled))
+            return QStringList();
+        return {toggleAction()};
+    }
+
+    void doAction(const QString &actionName) override
+    {
+        if (actionName != toggleAction() || !actionNames().contains(actionName))
+            return;
+        // As a click on the row does.
+        view->setCurrentIndex(index);
+        view->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect |
+                                                  QItemSelectionModel::Rows);
+    }
+
+    QStringList keyBindingsForAction(const QString &) const override { return QStringList(); }
+
+    QModelIndex modelIndex() const { return index; }
+
+private:
+    QPointer<QTreeView> view;
+    QPersistentModelIndex index;
+    int headerColumn = -1;
+};
+
+} // namespace
+
+qm6080fp_cardTreeAccessible::qm6080fp_cardTreeAccessible(QTreeView *view)
+    : QAccessibleWidget(view, QAccessible::Tree)
+{}
+
+qm6080fp_cardTreeAccessible::~qm6080fp_cardTreeAccessible()
+{
+    forgetCells();
+}
+
+QTreeView *qm6080fp_cardTreeAccessible::view() const
+{
+    return static_cast<QTreeView *>(widget());
+}
+
+QList<QModelIndex> qm6080fp_cardTreeAccessible::shownRows() const
+{
+    QList<QModelIndex> rows;
+    const QAbstractItemModel *model = view()->model();
+    if (!model)
+        return rows;
+    // Depth first, as the view draws them.
+    QList<QModelIndex> pending;
+    for (int r = model->rowCount(view()->rootIndex()) - 1; r >= 0; --r)
+        pending << model->index(r, 0, view()->rootIndex());
+    while (!pending.isEmpty()) {
+        const QModelIndex row = pending.takeLast();
+        rows << row;
+        if (view()->isExpanded(row))
+            for (int r = model->rowCount(row) - 1; r >= 0; --r)
+                pending << model->index(r, 0, row);
+    }
+    return rows;
+}
+
+int qm6080fp_cardTreeAccessible::childCount() const
+{
+    const QAbstractItemModel *model = view()->model();
+    if (!model)
+        return 0;
+    const int columns = model->columnCount(view()->rootIndex());
+    const int headerCells = view()->isHeaderHidden() ? 0 : columns;
+    return headerCells + int(shownRows().size()) * columns;
+}
+
+QAccessibleInterface *qm6080fp_cardTreeAccessible::child(int index) const
+{
+    const QAbstractItemModel *model = view()->model();
+    if (!model || index < 0)
+        return nullptr;
+    const int columns = model->columnCount(view()->rootIndex());
+    if (columns <= 0)
+        return nullptr;
+    const int headerCells = view()->isHeaderHidden() ? 0 : columns;
+    if (index < headerCells) {
+        auto known = headers.constFind(index);
+        if (known != headers.constEnd())
+            return QAccessible::accessibleInterface(*known);
+        QAccessibleInterface *cell = new cardTreeCell(view(), index);
+        headers.insert(index, QAccessible::registerAccessibleInterface(cell));
+        return cell;
+    }
+    const QList<QModelIndex> rows = shownRows();
+    const int row = (index - headerCells) / columns;
+    if (row >= rows.size())
+        return nullptr;
+    const QModelIndex cellIndex =
+        rows.at(row).sibling(rows.at(row).row(), (index - headerCells) % columns);
+    // A position keeps its cell while the same item is shown there.
+    auto known = cells.find(index);
+    if (known != cells.end()) {
+        auto *cell = static_cast<cardTreeCell *>(QAccessible::accessibleInterface(*known));
+        if (cell && cell->isValid() && cell->modelIndex() == cellIndex)
+            return cell;
+        QAccessible::deleteAccessibleInterface(*known);
+        cells.erase(known);
+    }
+    auto *cell = new cardTreeCell(view(), cellIndex);
+    cells.insert(index, QAccessible::registerAccessibleInterface(cell));
+    return cell;
+}
+
+int qm6080fp_cardTreeAccessible::indexOfChild(const QAccessibleInterface *child) const
+{
+    for (int i = 0; i < childCount(); ++i)
+        if (this->child(i) == child)
+            return i;
+    return -1;
+}
+
+QAccessibleInterface *qm6080fp_cardTreeAccessible::childAt(int x, int y) const
+{
+    for (int i = 0; i < childCount(); ++i)
+        if (QAccessibleInterface *cell = child(i))
+            if (cell->rect().contains(x, y))
+                return cell;
+    return nullptr;
+}
+
+void qm6080fp_cardTreeAccessible::forgetCells()
+{
+    for (QAccessible::Id id : qAsConst(cells))
+        QAccessible::deleteAccessibleInterface(id);
+    for (QAccessible::Id id : qAsConst(headers))
+        QAccessible::deleteAccessibleInterface(id);
+    cells.clear();
+    headers.clear();
+}

@@ -1,0 +1,72 @@
+#include "qm6080fp_ledaccessible.h"
+
+#include "qm6080fp_led.h"
+
+qm6080fp_ledAccessible::qm6080fp_ledAccessible(qm6080fp_led *led)
+    : QAccessibleWidget(led, QAccessible::StaticText)
+{}
+
+qm6080fp_led *qm6080fp_ledAccessible::led() const
+{
+    return static_cast<qm6080fp_led *>(widget());
+}
+
+QString qm6080fp_ledAccessible::text(QAccessible::Text t) const
+{
+    switch (t) {
+    case QAccessible::Name:
+        // A name given by the panel says which output the lamp watches; the
+        // frame's lamp is named by its caption.
+        if (!led()->accessibleName().isEmpty())
+            return led()->accessibleName();
+        return led()->currentText().isEmpty() ? QStringLiteral("Lamp") : led()->currentText();
+    case QAccessible::Value:
+        return led()->stateText();
+    default:
+        return QAccessibleWidget::text(t);
+    }
+}
+
+QAccessible::State qm6080fp_ledAccessible::state() const
+{
+    QAccessible::State s = QAccessibleWidget::state();
+    s.checkable = true;
+    s.checked = led()->currentValue() != 0 && !led()->isNotMonitored();
+    if (led()->isNotMonitored())
+        s.disabled = true;
+    return s;
+}
+
+void *qm6080fp_ledAccessible::interface_cast(QAccessible::InterfaceType type)
+{
+    if (type == QAccessible::TextInterface)
+        return static_cast<QAccessibleTextInterface *>(this);
+    return QAccessibleWidget::interface_cast(type);
+}
+
+void qm6080fp_ledAccessible::selection(int, int *startOffset, int *endOffset) const
+{
+    *startOffset = 0;
+    *endOffset = 0;
+}
+
+QString qm6080fp_ledAccessible::text(int startOffset, int endOffset) const
+{
+    const QString state = led()->stateText();
+    if (endOffset < 0 || endOffset > state.size())
+        endOffset = int(state.size());
+    startOffset = qBound(0, startOffset, endOffset);
+    return state.mid(startOffset, endOffset - startOffset);
+}
+
+int qm6080fp_ledAccessible::characterCount() const
+{
+    return int(led()->stateText().size());
+}
+
+QString qm6080fp_ledAccessible::attributes(int, int *startOffset, int *endOffset) const
+{
+    *startOffset = 0;
+    *endOffset = characterCount();
+    return QString();
+}
