@@ -1,17 +1,39 @@
 # Debian's documentation files, installed with the panel, and the Debian
 # package. In a build folder configured with -DCMAKE_INSTALL_PREFIX=/usr
-# (so that the private library folder is /usr/lib/<multiarch>/qm7240fp):
+# (so that the private library folder is /usr/lib/<multiarch>/qm7240fp) and
+# -DSFP_DEBIAN_PACKAGE=ON (Debian's build flags, cmake/DebianBuildFlags.cmake):
 #   cpack -G DEB        gives qm7240fp_<version>_<arch>.deb
 
 set(SFP_PACKAGE_MAINTAINER "Marvane Soft Front Panel Team <sfp@marvane.com>"
   CACHE STRING "Maintainer field of the Debian package")
 
+# Packaging needs gzip for Debian's documentation, dpkg for the package and
+# a changelog entry for this version. A build folder without them still
+# builds and tests; it says once what it leaves out.
+find_program(SFP_GZIP gzip)
+find_program(SFP_DPKG dpkg)
+find_program(SFP_DPKG_SHLIBDEPS dpkg-shlibdeps)
+find_program(SFP_DPKG_PARSECHANGELOG dpkg-parsechangelog)
+set(sfp_packaging_lacks "")
+if(NOT SFP_GZIP)
+  list(APPEND sfp_packaging_lacks "gzip")
+endif()
+if(NOT SFP_DPKG OR NOT SFP_DPKG_SHLIBDEPS OR NOT SFP_DPKG_PARSECHANGELOG)
+  list(APPEND sfp_packaging_lacks "dpkg and dpkg-dev")
+endif()
 # The package's version is the project's; the changelog must say so, or the
 # package would describe another release.
 file(STRINGS ${PROJECT_SOURCE_DIR}/packaging/changelog sfp_changelog_head LIMIT_COUNT 1)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/packaging/changelog)
 if(NOT sfp_changelog_head MATCHES "^qm7240fp \\(${PROJECT_VERSION}\\) ")
-  message(FATAL_ERROR "packaging/changelog begins with \"${sfp_changelog_head}\", but the project "
-    "is version ${PROJECT_VERSION}: add an entry for it at the top of packaging/changelog.")
+  list(APPEND sfp_packaging_lacks
+    "an entry for version ${PROJECT_VERSION} at the top of packaging/changelog")
+endif()
+if(sfp_packaging_lacks)
+  list(JOIN sfp_packaging_lacks ", " sfp_packaging_lacks)
+  message(WARNING "No Debian package from this build folder (cpack is not set up) and no "
+    "compressed changelog or manual page in its install: it lacks ${sfp_packaging_lacks}.")
+  return()
 endif()
 
 # Compressed as Debian wants them: gzip -9n keeps no name or time stamp, so
@@ -19,13 +41,26 @@ endif()
 set(sfp_doc_out ${PROJECT_BINARY_DIR}/packaging)
 file(MAKE_DIRECTORY ${sfp_doc_out})
 foreach(sfp_doc changelog qm7240fp.1)
-  execute_process(COMMAND gzip -9n -c ${PROJECT_SOURCE_DIR}/packaging/${sfp_doc}
+  execute_process(COMMAND ${SFP_GZIP} -9n -c ${PROJECT_SOURCE_DIR}/packaging/${sfp_doc}
     OUTPUT_FILE ${sfp_doc_out}/${sfp_doc}.gz RESULT_VARIABLE sfp_gzip_status)
   if(NOT sfp_gzip_status EQUAL 0)
-    message(FATAL_ERROR "gzip -9n packaging/${sfp_doc} failed (${sfp_gzip_status}): is gzip installed?")
+    message(FATAL_ERROR "gzip -9n packaging/${sfp_doc} failed (${sfp_gzip_status})")
   endif()
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/packaging/${sfp_doc})
 endforeach()
+
+# Every time stamp in the package is the changelog's date, so that two builds
+# of one commit give the same bytes; cpack reads it from this file.
+execute_process(COMMAND ${SFP_DPKG_PARSECHANGELOG} -l ${PROJECT_SOURCE_DIR}/packaging/changelog
+                        -S Timestamp
+  OUTPUT_VARIABLE sfp_source_date OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE sfp_status)
+if(NOT sfp_status EQUAL 0 OR NOT sfp_source_date MATCHES "^[0-9]+$")
+  message(FATAL_ERROR "dpkg-parsechangelog cannot read the date of packaging/changelog")
+endif()
+file(WRITE ${sfp_doc_out}/CPackProjectConfig.cmake
+  "set(ENV{SOURCE_DATE_EPOCH} ${sfp_source_date})\n")
+set(CPACK_PROJECT_CONFIG_FILE ${sfp_doc_out}/CPackProjectConfig.cmake)
+
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${sfp_doc_out}/changelog.gz
   DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/qm7240fp)
 install(FILES ${sfp_doc_out}/qm7240fp.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

@@ -89,6 +89,7 @@ bool qm6080fp_fcSelect::connectCard()
         }
         for (int i = 0; i < entered.size(); ++i) {
             if (entered.at(i).isEmpty() || numbers.at(i) == 0) {
+                addressDialog.startOnRefusedEntry(i);
                 showWarningMessage(
                     entered.size() == 1
                         ? QStringLiteral("Please enter the resource descriptor and select the "

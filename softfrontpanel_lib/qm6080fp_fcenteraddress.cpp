@@ -143,14 +143,19 @@ void qm6080fp_fcEnterAddress::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     // The workflow shows the same dialog again after a refused input or a
-    // failed open. Every showing starts on the first descriptor, its text
-    // selected as Tab would select it, not on the OK that closed it last:
-    // a stray Space or Return then opens nothing, and what is typed replaces
-    // the shown descriptor instead of running on from its end. A window
-    // restored by the desktop keeps its focus.
+    // failed open. Every showing starts on a descriptor, its text selected
+    // as Tab would select it, not on the OK that closed it last: a stray
+    // Space or Return then opens nothing, and what is typed replaces the
+    // shown descriptor instead of running on from its end. That is the first
+    // descriptor, or after a refusal the refused entry's. A window restored
+    // by the desktop keeps its focus.
     if (!event->spontaneous()) {
-        fcEntries[0]->descriptorComboBox->setFocus(Qt::OtherFocusReason);
-        fcEntries[0]->descriptorComboBox->lineEdit()->selectAll();
+        const int k = refusedEntry > 0 && refusedEntry < entryCount && fcEntries[refusedEntry]
+                          ? refusedEntry
+                          : 0;
+        refusedEntry = -1;
+        fcEntries[k]->descriptorComboBox->setFocus(Qt::OtherFocusReason);
+        fcEntries[k]->descriptorComboBox->lineEdit()->selectAll();
     }
 }
 

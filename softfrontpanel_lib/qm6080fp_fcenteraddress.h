@@ -31,6 +31,10 @@ public:
     // type them: the first card in the first entry, and so on.
     void enterAddress(const QString &descriptor, const QList<int> &cards);
 
+    // The next showing starts on entry `entry` (counted from 0), the one the
+    // workflow refused, instead of the first.
+    void startOnRefusedEntry(int entry) { refusedEntry = entry; }
+
     // Full path of the descriptors file, from the environment.
     static QString descriptorsFilePath();
 
@@ -46,6 +50,9 @@ protected:
 
 private slots:
     void countChanged();
+
+private:
+    int refusedEntry = -1;
 };
 
 #endif

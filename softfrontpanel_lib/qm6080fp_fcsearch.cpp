@@ -19,19 +19,7 @@
 #include "qm6080fp_descriptororder.h"
 #include "qm6080fp_fcselect.h"
 #include "qm6080fp_genfc.h"
-
-#if defined(__SANITIZE_THREAD__)
-#define SFP_THREAD_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-#define SFP_THREAD_SANITIZER 1
-#endif
-#endif
-
-#ifdef SFP_THREAD_SANITIZER
-extern "C" void __tsan_acquire(void *addr);
-extern "C" void __tsan_release(void *addr);
-#endif
+#include "racedetector_annotations.h"
 
 namespace {
 
@@ -41,20 +29,12 @@ namespace {
 // between the probes and the GUI thread.
 void handRecordOver(getResourceInfo_params_t *record)
 {
-#ifdef SFP_THREAD_SANITIZER
-    __tsan_release(record);
-#else
-    Q_UNUSED(record)
-#endif
+    SFP_RACE_DETECTOR_RELEASE(record);
 }
 
 void takeRecordOver(getResourceInfo_params_t *record)
 {
-#ifdef SFP_THREAD_SANITIZER
-    __tsan_acquire(record);
-#else
-    Q_UNUSED(record)
-#endif
+    SFP_RACE_DETECTOR_ACQUIRE(record);
 }
 
 // The selection dialog keeps at most this many card numbers.

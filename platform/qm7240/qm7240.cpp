@@ -44,7 +44,8 @@ bool servedModel(ViUInt16 model)
 
 // True when a `fail` entry of the simulation file strikes this call. A matching call that the
 // entry lets pass counts toward its `after`.
-bool injected(Card &card, const char *operation, ViInt32 channel, ViInt32 group, ViStatus &status)
+bool injected(Card &card, const char *operation, ViInt32 channel, ViInt32 group, ViStatus &status,
+              const sim::FailRule **struck = nullptr)
 {
     const auto it = card.fail.find(operation);
     if (it == card.fail.end())
@@ -59,6 +60,8 @@ bool injected(Card &card, const char *operation, ViInt32 channel, ViInt32 group,
         return false;
     }
     status = rule.status;
+    if (struck != nullptr)
+        *struck = &rule;
     return true;
 }
 
@@ -195,13 +198,16 @@ ViStatus qm7240_init(ViConstRsrc rsrcName, ViUInt16 fcNumber, ViBoolean idQuery,
 ViStatus qm7240_close(ViSession vi)
 {
     CallRecord rec("qm7240_close");
-    return onCard(rec, vi, [vi](sim::State &state, Card &card) {
-        ViStatus status = VI_SUCCESS;
-        if (injected(card, "qm7240_close", 0, 0, status))
-            return status;
-        state.sessions.erase(vi);
-        return VI_SUCCESS;
-    }, Reach::Local);
+    return onCard(
+        rec, vi,
+        [vi](sim::State &state, Card &card) {
+            ViStatus status = VI_SUCCESS;
+            if (injected(card, "qm7240_close", 0, 0, status))
+                return status;
+            state.sessions.erase(vi);
+            return VI_SUCCESS;
+        },
+        Reach::Local);
 }
 
 ViStatus qm7240_reset(ViSession vi)
@@ -287,8 +293,18 @@ ViStatus qm7240_getOutputRange(ViSession vi, ViInt32 group, ViInt32 *outputType,
         if (outputType == nullptr || lowerLimit == nullptr || upperLimit == nullptr)
             return QM7240_ERROR_NULL_POINTER;
         ViStatus status = VI_SUCCESS;
-        if (injected(card, "qm7240_getOutputRange", 0, group, status))
+        const sim::FailRule *rule = nullptr;
+        if (injected(card, "qm7240_getOutputRange", 0, group, status, &rule)) {
+            if (!rule->misreport)
+                return status;
+            *outputType = rule->reportType;
+            *lowerLimit = rule->reportLo;
+            *upperLimit = rule->reportHi;
+            rec.set("type", static_cast<long long>(*outputType));
+            rec.set("lo", *lowerLimit);
+            rec.set("hi", *upperLimit);
             return status;
+        }
         const sim::Group &g = card.groups[size_t(group - 1)];
         if (g.voltage) {
             *outputType = QM7240_OUTPUT_VOLTAGE;

@@ -26,20 +26,9 @@ struct DescriptorInfo
 constexpr size_t maxDescriptorLength = VI_FIND_BUFLEN - 1;
 
 /**
-    @brief Reads a VISA resource name.
-
-    Forms (keywords in any case, [board] decimal 0 to 65535, absent meaning 0, a trailing
-    "::INSTR" optional wherever shown in brackets):
-        VXI[board]::logical address[::INSTR]                       address 0 to 255
-        GPIB-VXI[board]::logical address[::INSTR]                  address 0 to 255
-        GPIB[board]::primary[::secondary][::INSTR]                 addresses 0 to 30
-        ASRL[board][::INSTR]
-        PXI[bus]::device[::function][::INSTR]                      device 0 to 31, function 0 to 7
-        TCPIP[board]::host[::LAN device name][::INSTR]             device name default inst0
-        TCPIP[board]::host::port::SOCKET                           port 1 to 65535
-        USB[board]::vendor ID::model code::serial[::interface][::INSTR]    interface default 0
-    Fields are printable ASCII without spaces or ':', never empty. Runs in time linear in the
-    name's length and reads nothing past its end.
+    @brief Reads a VISA resource name. The grammar, the expanded spelling and every form refused,
+           with the reason, are at the top of visa.h. Runs in time linear in the name's length
+           and reads nothing past its end.
  */
 DescriptorInfo parseDescriptor(const std::string &descriptor);
 

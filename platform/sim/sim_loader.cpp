@@ -265,8 +265,8 @@ private:
 
     void link(const Field &field, Link &l)
     {
-        for (const Field &f : fields(field.value, field.line, "the link",
-                                     {"latency_ms", "timeout_ms", "down"})) {
+        for (const Field &f :
+             fields(field.value, field.line, "the link", {"latency_ms", "timeout_ms", "down"})) {
             if (f.name == "latency_ms")
                 l.latencyMs = static_cast<int>(integer(f, 0, maxDelayMs));
             else if (f.name == "timeout_ms")
@@ -279,8 +279,8 @@ private:
     void downWindows(const Field &f, std::vector<LinkWindow> &windows)
     {
         if (!f.value.IsSequence())
-            fail(f.line, "wrong type: down must be a list of {after_ms, for_ms}, not " +
-                             kindName(f.value));
+            fail(f.line,
+                 "wrong type: down must be a list of {after_ms, for_ms}, not " + kindName(f.value));
         for (const auto &entry : f.value) {
             const int line = lineOf(entry, f.line);
             LinkWindow w;
@@ -298,9 +298,9 @@ private:
                 const long long previousEnd = windows.back().afterMs + windows.back().forMs;
                 if (w.afterMs < previousEnd)
                     fail(line, "down windows must be in time order and must not overlap: this "
-                               "one starts at " + std::to_string(w.afterMs) +
-                                   " ms, the one before ends at " + std::to_string(previousEnd) +
-                                   " ms");
+                               "one starts at " +
+                                   std::to_string(w.afterMs) + " ms, the one before ends at " +
+                                   std::to_string(previousEnd) + " ms");
             }
             windows.push_back(w);
         }
@@ -462,6 +462,18 @@ private:
         }
     }
 
+    // report: [type, low, high], what qm7240_getOutputRange tells instead of the truth.
+    void report(const Field &k, FailRule &rule)
+    {
+        if (!k.value.IsSequence() || k.value.size() != 3)
+            fail(k.line, "wrong type: report must be a list [type, low, high]");
+        const Field type{"report's type", k.value[0], lineOf(k.value[0], k.line)};
+        rule.reportType = static_cast<ViInt32>(integer(type, INT32_MIN, INT32_MAX));
+        rule.reportLo = number(k.value[1], k.line, "report's low limit");
+        rule.reportHi = number(k.value[2], k.line, "report's high limit");
+        rule.misreport = true;
+    }
+
     void failRules(const Field &f, Card &c)
     {
         static const char *const channelOps[] = {"qm7240_writeChannel", "qm7240_getDACStatus"};
@@ -480,8 +492,13 @@ private:
             } else {
                 bool haveStatus = false;
                 for (const Field &k : fields(op.value, op.line, "the fail entry of " + op.name,
-                                             {"status", "channel", "group", "after"})) {
-                    if (k.name == "status") {
+                                             {"status", "channel", "group", "after", "report"})) {
+                    if (k.name == "report") {
+                        if (op.name != "qm7240_getOutputRange")
+                            fail(k.line, op.name + " reports no range");
+                        report(k, rule);
+                        haveStatus = true;
+                    } else if (k.name == "status") {
                         rule.status = status(k);
                         haveStatus = true;
                     } else if (k.name == "channel") {
@@ -497,7 +514,8 @@ private:
                     }
                 }
                 if (!haveStatus)
-                    fail(op.line, "the fail entry of " + op.name + " needs a status");
+                    fail(op.line, "the fail entry of " + op.name + " needs a status" +
+                                      (op.name == "qm7240_getOutputRange" ? " or a report" : ""));
                 if (rule.channel != 0 && rule.group != 0)
                     fail(op.line,
                          "the fail entry of " + op.name + " names a channel or a group, not both");

@@ -32,6 +32,12 @@ struct FailRule
     ViInt32 group = 0;   // 0: every group
     long long after = 0; // matching calls that succeed before the rule strikes
     long long passed = 0;
+    // qm7240_getOutputRange only: when the rule strikes, the driver reports this output type
+    // and these limits (mA for a current group, V for a voltage group) instead of the truth.
+    bool misreport = false;
+    ViInt32 reportType = 0;
+    double reportLo = 0.0;
+    double reportHi = 0.0;
 };
 
 struct Card
@@ -73,8 +79,8 @@ struct LinkWindow
 // carrier goes through it.
 struct Link
 {
-    int latencyMs = 0;     // added to every call while the link is up
-    int timeoutMs = 2000;  // VISA's I/O timeout: how long a call waits while the link is down
+    int latencyMs = 0;    // added to every call while the link is up
+    int timeoutMs = 2000; // VISA's I/O timeout: how long a call waits while the link is down
     std::vector<LinkWindow> down; // in time order, not overlapping
 
     // What a call that starts `nowMs` after the simulator's start costs: how long it waits (no

@@ -5,12 +5,29 @@
  * VISA standard, so the vendor's visa.h can replace this file without a change
  * to its callers.
  *
- * Resource names are read as VISA reads them: keywords in any case, a missing
- * board number is board 0, INSTR may be left out, a TCPIP instrument without a
- * LAN device name is inst0, USB IDs compare as numbers, host and LAN device
- * names without regard to case; a GPIB name without a secondary address is
- * another device than one with secondary address 0. viParseRsrcEx gives this
- * expanded spelling:
+ * Resource names are read as VISA reads them, by one reader for every entry
+ * point (viOpen, viParseRsrc, viParseRsrcEx, the card driver's init and the
+ * simulation-file loader); this is its grammar, and the one place it is
+ * written down. Keywords in any case; [board] is decimal 0 to 65535, absent
+ * meaning board 0; a trailing ::INSTR may be left out wherever it is shown in
+ * brackets:
+ *   VXI[board]::logical address[::INSTR]                    address 0 to 255
+ *   GPIB-VXI[board]::logical address[::INSTR]               address 0 to 255
+ *   GPIB[board]::primary[::secondary][::INSTR]              addresses 0 to 30
+ *   ASRL[board][::INSTR]
+ *   PXI[bus]::device[::function][::INSTR]                   device 0 to 31, function 0 to 7
+ *   TCPIP[board]::host[::LAN device name][::INSTR]          device name default inst0
+ *   TCPIP[board]::host::port::SOCKET                        port 1 to 65535
+ *   USB[board]::vendor ID::model code::serial[::interface][::INSTR]
+ *                                  IDs decimal or 0x hex, 0 to 0xFFFF; interface 0 to 255,
+ *                                  default 0
+ * A host is a name (letters, digits, '-' and '_' in labels of 1 to 63
+ * characters joined by '.') or a dotted IPv4 address of four decimal numbers
+ * 0 to 255. USB IDs compare as numbers, host and LAN device names without
+ * regard to case, a USB serial number exactly; a GPIB name without a
+ * secondary address is another device than one with secondary address 0.
+ *
+ * viParseRsrcEx gives this expanded spelling, every default filled in:
  *   VXI0::2::INSTR                 GPIB-VXI0::3::INSTR
  *   GPIB0::5::INSTR                GPIB0::5::2::INSTR (secondary address 2)
  *   ASRL1::INSTR                   PXI0::10::0::INSTR (function 0 filled in)
@@ -18,10 +35,28 @@
  *   TCPIP0::10.0.0.9::5025::SOCKET
  *   USB0::0x1234::0x5678::SN1::0::INSTR    (IDs as 0x and four upper-case digits,
  *                                           interface number 0 filled in)
- * Names longer than 255 characters, or expanding to more, are refused. Not
- * read: aliases, IPv6 hosts, ASRL device paths, the PXI CHASSIS/SLOT and
- * bus-device forms, and the classes INTFC, BACKPLANE, MEMACC, SERVANT and RAW,
- * which this system has no resources of.
+ *
+ * Refused with VI_ERROR_INV_RSRC_NAME, and why:
+ *   an empty name; one longer than 255 characters, or expanding to more:
+ *     what a VI_FIND_BUFLEN buffer holds
+ *   a space, a control character or a byte outside ASCII: no VISA name has one
+ *   a single or a stray ':', or an empty field: fields are separated by "::"
+ *   a beginning that is no interface keyword with an optional board number
+ *   too few or too many fields for the interface's form
+ *   a number out of its range, or not written in decimal (hex only for USB IDs)
+ *   ::SOCKET on another interface than TCPIP: only TCPIP has sockets
+ *   the classes INTFC, BACKPLANE, MEMACC, SERVANT and RAW: this system has no
+ *     resources of them
+ *   a host with a character outside its alphabet, an empty label, or a label
+ *     longer than 63 characters
+ *   an IPv4 address with a leading zero in a number ("192.168.002.1"):
+ *     resolvers read "010" as octal 8, so it would not name the address it shows
+ *   an all-digit host that is not four numbers ("1234", "12.34"): no name
+ *     resolves to it, and it is no IPv4 address either
+ *   a numeric LAN device name without ::SOCKET ("TCPIP::h::5025"): a port
+ *     needs the class SOCKET
+ * Not read either: aliases, IPv6 hosts, ASRL device paths, and the PXI
+ * CHASSIS/SLOT and bus-device forms.
  */
 #ifndef VISA_H
 #define VISA_H

@@ -42,17 +42,36 @@ def make_prefixes(root, build):
         shutil.copytree(good, prefix, symlinks=True)
         with open(os.path.join(prefix, "lib", "libqm7240.so"), "wb") as f:
             f.write(content)
-    return good, header_only, other_name
+    # Two vendors on one machine: NI's header without its library, and a
+    # complete Keysight installation. The pair must come from Keysight.
+    sysroot = os.path.join(root, "two-vendors")
+    ni = os.path.join(sysroot, "usr", "include", "ni-visa")
+    keysight = os.path.join(sysroot, "opt", "keysight", "iolibs")
+    os.makedirs(ni)
+    os.makedirs(os.path.join(keysight, "include"))
+    os.makedirs(os.path.join(sysroot, "usr", "lib"))
+    shutil.copy(os.path.join(good, "include", "visa.h"), ni)
+    shutil.copy(os.path.join(good, "include", "visa.h"), os.path.join(keysight, "include"))
+    shutil.copy(os.path.join(good, "lib", "libvisa.so"), os.path.join(keysight, "libktvisa32.so"))
+    for name in os.listdir(os.path.join(good, "lib")):
+        if name.startswith("libsfpsim"):
+            shutil.copy(os.path.join(good, "lib", name), keysight)
+    return good, header_only, other_name, sysroot
 
 
 def run(source, build):
     root = tempfile.mkdtemp(prefix="sfp-configure-")
     failures = []
     try:
-        good, header_only, other_name = make_prefixes(root, build)
+        good, header_only, other_name, sysroot = make_prefixes(root, build)
         missing = os.path.join(root, "nothing")
         cases = [
-            # name, -D arguments, environment, what the message must say
+            # name, -D arguments, environment, what the message must say; a
+            # name ending in "+" must configure and say it on standard output.
+            ("two vendors: one implementation's pair +",
+             ["-DVISA_SEARCH_ROOT=" + sysroot, "-DQM_DRIVERS_ROOT=" + good], {},
+             ["VISA: Keysight IO Libraries (" + sysroot + "/opt/keysight/iolibs/include/visa.h, "
+              + sysroot + "/opt/keysight/iolibs/libktvisa32.so)"]),
             ("hint names nothing", ["-DVISA_ROOT=" + missing], {},
              ["VISA_ROOT names " + missing, "not a folder", "the CMake variable VISA_ROOT"]),
             ("header without library, hint from the environment", [], {"VISA_ROOT": header_only},
@@ -75,12 +94,17 @@ def run(source, build):
                  "-DSFP_PLATFORM=system", *args],
                 env={**env_base, **env}, capture_output=True, text=True, timeout=240)
             # CMake wraps long lines: compare the words, not the line breaks.
-            said = " ".join(result.stderr.split())
             problems = []
-            if result.returncode == 0:
-                problems.append("the configure went on")
-            if result.stderr.count("CMake Error") != 1:
-                problems.append("%d errors, not one" % result.stderr.count("CMake Error"))
+            if name.endswith("+"):
+                said = " ".join(result.stdout.split())
+                if result.returncode != 0:
+                    problems.append("the configure stopped")
+            else:
+                said = " ".join(result.stderr.split())
+                if result.returncode == 0:
+                    problems.append("the configure went on")
+                if result.stderr.count("CMake Error") != 1:
+                    problems.append("%d errors, not one" % result.stderr.count("CMake Error"))
             problems += ["no %r" % w for w in wanted if " ".join(w.split()) not in said]
             if problems:
                 failures.append("%s: %s\n%s" % (name, "; ".join(problems), result.stderr))

@@ -239,8 +239,7 @@ void TestEnterAddress::layout()
 
     // The dialog opens ready for typing: what is typed replaces the shown
     // descriptor, and no key reaches OK before the user tabs there.
-    auto focusName = [&dialog]() {
-        QWidget *focus = QApplication::focusWidget();
+    auto nameOf = [&dialog](QWidget *focus) {
         if (focus == dialog.countComboBox)
             return QStringLiteral("Count");
         for (int i = 0; i < 8 && dialog.fcEntries[i]; ++i) {
@@ -252,6 +251,16 @@ void TestEnterAddress::layout()
         auto *button = qobject_cast<QPushButton *>(focus);
         return button ? button->text() : QStringLiteral("other");
     };
+    auto focusName = [&nameOf] { return nameOf(QApplication::focusWidget()); };
+
+    // The focus chain from its head, the dialog: the entries joined it
+    // before the bottom row, whatever the showing forces as the start.
+    QStringList chain;
+    for (QWidget *w = dialog.nextInFocusChain(); w != &dialog; w = w->nextInFocusChain())
+        if (w->isVisible() && w->isEnabled() && w->focusPolicy() != Qt::NoFocus &&
+            nameOf(w) != "other" && !chain.contains(nameOf(w)))
+            chain << nameOf(w);
+    QCOMPARE(chain, tabOrder.mid(0, tabOrder.size() - 1));
     QStringList order{focusName()};
     QSignalSpy finished(&dialog, &QDialog::finished);
     QVERIFY(QApplication::focusWidget());

@@ -57,6 +57,7 @@ struct AddressSeen
     QString title;
     QStringList descriptors;
     QList<int> numbers;
+    int focusEntry = -1; // the entry whose descriptor has the focus
 };
 
 // Types the descriptors into the address dialog, picks the card numbers and
@@ -77,6 +78,8 @@ std::function<void(QWidget *)> fillAddress(const QStringList &descriptors,
             for (int i = 0; i < 8 && dialog->fcEntries[i]; ++i) {
                 seen->descriptors << dialog->fcEntries[i]->descriptorComboBox->currentText();
                 seen->numbers << dialog->fcEntries[i]->fcNumberComboBox->currentIndex();
+                if (dialog->fcEntries[i]->descriptorComboBox->isAncestorOf(dialog->focusWidget()))
+                    seen->focusEntry = i;
             }
         }
         if (!descriptors.isEmpty())
@@ -403,19 +406,21 @@ void TestWorkflow::addressWarnings_data()
     QTest::addColumn<QList<int>>("numbers");
     QTest::addColumn<QString>("warning");
     QTest::addColumn<QStringList>("kept");
+    QTest::addColumn<int>("focusEntry"); // where the dialog opens again
 
     QTest::newRow("card number left at Select")
         << 0x7240 << QStringList({"VXI0::4::INSTR"}) << QList<int>({0}) << singularWarning
-        << QStringList({"VXI0::4::INSTR"});
+        << QStringList({"VXI0::4::INSTR"}) << 0;
     QTest::newRow("empty descriptor")
         << 0x7240 << QStringList({""}) << QList<int>({2}) << singularWarning
-        << QStringList({"TCPIP::192.168.2.100::INSTR"});
+        << QStringList({"TCPIP::192.168.2.100::INSTR"}) << 0;
     QTest::newRow("two entries, second without number")
         << 0x8152 << QStringList({"VXI0::4::INSTR", "VXI0::4::INSTR"}) << QList<int>({2, 0})
-        << pluralWarning << QStringList({"VXI0::4::INSTR", "VXI0::4::INSTR"});
+        << pluralWarning << QStringList({"VXI0::4::INSTR", "VXI0::4::INSTR"}) << 1;
     QTest::newRow("two entries, first empty")
         << 0x8152 << QStringList({"", "TCPIP::10.1.1.1::INSTR"}) << QList<int>({2, 3})
-        << pluralWarning << QStringList({"TCPIP::192.168.2.100::INSTR", "TCPIP::10.1.1.1::INSTR"});
+        << pluralWarning << QStringList({"TCPIP::192.168.2.100::INSTR", "TCPIP::10.1.1.1::INSTR"})
+        << 0;
 }
 
 void TestWorkflow::addressWarnings()
@@ -425,6 +430,7 @@ void TestWorkflow::addressWarnings()
     QFETCH(QList<int>, numbers);
     QFETCH(QString, warning);
     QFETCH(QStringList, kept);
+    QFETCH(int, focusEntry);
 
     SimFixture sim(vxiSystem(2));
     TestCard card(modelCode);
@@ -452,6 +458,7 @@ void TestWorkflow::addressWarnings()
     QVERIFY(again->shown);
     QCOMPARE(again->descriptors.mid(0, kept.size()), kept);
     QCOMPARE(again->numbers.mid(0, numbers.size()), numbers);
+    QCOMPARE(again->focusEntry, focusEntry);
 
     QCOMPARE(select.descriptors, valid.join(","));
     QCOMPARE(select.selectedCount, int(valid.size()));

@@ -391,16 +391,6 @@ def case_descriptor_commas(binary):
     typed_case(binary, "TCPIP0::192.168.2.100::INSTR,VXI0::2::INSTR", expect_open=True)
 
 
-def case_descriptor_visa_short(binary):
-    # The built-in LXI carrier as VISA lets it be written: no board number, no INSTR.
-    typed_case(binary, "TCPIP::192.168.2.100", expect_open=True)
-
-
-def case_descriptor_visa_expanded(binary):
-    # The same carrier spelt out in full, in lower case.
-    typed_case(binary, "tcpip0::192.168.2.100::inst0::instr", expect_open=True)
-
-
 def case_descriptor_latin1(binary):
     typed_case(binary, "TCPIP0::café-straße::INSTR", expect_open=False)
 

@@ -482,6 +482,25 @@ def case_command_line_no_display(binary):
           "a command line it cannot read: %r" % bad)
 
 
+def case_enter_address_visa_spellings(binary):
+    # The built-in LXI carrier as VISA lets it be written: without board
+    # number and INSTR, and spelt out in full in lower case. Each opens it.
+    for typed in ("TCPIP::192.168.2.100", "tcpip0::192.168.2.100::inst0::instr"):
+        with Panel(binary) as panel:
+            answer_first_question(panel, "address")
+            dialog = panel.wait_window(ADDRESS_DIALOG)
+            panel.type_text(dialog, typed)
+            # Delete drops what the box's completion adds from the stored
+            # default ("::INSTR"); then the card number and OK.
+            panel.keys(dialog, "Delete", "Tab", "Down", "Tab", "space")
+            main = panel.wait_window(MAIN_WINDOW + ": ", prefix=True)
+            inits = panel.calls("qm7240_init")
+            check(len(inits) == 1 and inits[0]["rsrc"] == typed and inits[0]["fc"] == 1
+                  and inits[0]["status"] == 0, "%s: qm7240_init calls %r" % (typed, inits))
+            close_main_window(panel, main)
+            check(panel.wait_exit() == 0, "exit status %d" % panel.proc.returncode)
+
+
 def case_address_dialog_focus(binary):
     # The card stored last is one OK away; the dialog must open on the
     # descriptor box, not on OK, so a stray Return or Space opens nothing.
