@@ -81,8 +81,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_INSTALL_FULL_LIBDIR}/qm7240fp)
-# Loaded by name at run time, so dpkg-shlibdeps cannot see it.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS qt5-style-plugin-plastique)
+# Loaded by name at run time, so dpkg-shlibdeps cannot see it. Qt 6 has no
+# Plastique: its package uses Fusion, which is built into Qt.
+if(SFP_QT_MAJOR STREQUAL "5")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS qt5-style-plugin-plastique)
+endif()
 
 string(CONCAT sfp_description
   "soft front panel for the Vorilan 7240 DAC function card\n"

@@ -94,7 +94,6 @@ qm6080fp_About::qm6080fp_About(const char *panelVersion, const char *driverRevis
 
     auto *qtPhrase = new QWidget(licenses);
     auto *qtPhraseLayout = new QHBoxLayout(qtPhrase);
-    qtPhraseLayout->setMargin(0);
     qtPhraseLayout->setSpacing(0);
     qtPhraseLayout->setAlignment(Qt::AlignLeft);
     qtPhraseLayout->setContentsMargins(0, 0, 0, 0);

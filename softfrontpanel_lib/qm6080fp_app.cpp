@@ -56,10 +56,16 @@ void installPanelStyle(const QString &preferred)
 {
     QStyle *style = QStyleFactory::create(preferred);
     if (!style) {
+        // Qt 6 has no Plastique at all: there Fusion is its expected stand-in,
+        // not worth a word at every start.
+        const bool expected =
+            QT_VERSION >= QT_VERSION_CHECK(6, 0, 0) &&
+            preferred.compare(QLatin1String("Plastique"), Qt::CaseInsensitive) == 0;
         static bool told = false;
-        if (!told)
+        if (!told && !expected) {
             qDebug("%s style not available, using Fusion", qPrintable(preferred));
-        told = true;
+            told = true;
+        }
         style = QStyleFactory::create(QStringLiteral("Fusion"));
     }
     if (style)

@@ -23,29 +23,31 @@ QString boxTitle(const char *suffix)
 void showInfoMessage(const QString &message)
 {
     QMessageBox::information(QApplication::activeWindow(), boxTitle(" SFP Info message"), message,
-                             QMessageBox::Ok, 0, 0);
+                             QMessageBox::Ok);
 }
 
 void showWarningMessage(const QString &message)
 {
     QMessageBox::warning(QApplication::activeWindow(), boxTitle(" SFP Warning message"), message,
-                         QMessageBox::Ok, 0, 0);
+                         QMessageBox::Ok);
 }
 
 void showErrorMessage(const QString &message)
 {
-    const int answer = QMessageBox::critical(
+    // Yes is the default, as the first button always was.
+    const QMessageBox::StandardButton answer = QMessageBox::critical(
         QApplication::activeWindow(), boxTitle(" SFP Error message"),
-        message + QStringLiteral("\nDo you want to exit?"), QMessageBox::Yes, QMessageBox::No);
+        message + QStringLiteral("\nDo you want to exit?"), QMessageBox::Yes | QMessageBox::No,
+        QMessageBox::Yes);
     if (answer == QMessageBox::Yes)
         qm6080fp_exitNow(0);
 }
 
 bool confirmExit()
 {
-    const int answer = QMessageBox::question(QApplication::activeWindow(), boxTitle(" SFP"),
-                                             QStringLiteral("Do you really want to exit?"),
-                                             QMessageBox::Yes, QMessageBox::No);
+    const QMessageBox::StandardButton answer = QMessageBox::question(
+        QApplication::activeWindow(), boxTitle(" SFP"), QStringLiteral("Do you really want to exit?"),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
     return answer == QMessageBox::Yes;
 }
 

@@ -17,7 +17,7 @@ constexpr int cardBottom = 236;
 QFont boldCopy(const QFont &base, int pointSize)
 {
     QFont font(base);
-    font.setWeight(75);
+    font.setWeight(QFont::Bold);
     font.setPointSize(pointSize > 0 ? pointSize : 1);
     return font;
 }

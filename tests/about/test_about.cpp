@@ -614,10 +614,12 @@ void TestAbout::editorMinimumSizeOnScreen_data()
 {
     QTest::addColumn<QString>("dpi");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("96 dpi") << "96"
-                            << "650x500";
-    QTest::newRow("120 dpi") << "120"
-                             << "812x625";
+    // logical dpi x device pixel ratio: size in logical pixels. Qt 5 scales
+    // fonts through the logical resolution; Qt 6 keeps it at 96 and scales
+    // everything through the device pixel ratio.
+    const bool qt6 = QT_VERSION_MAJOR >= 6;
+    QTest::newRow("96 dpi") << "96" << "96x1:650x500";
+    QTest::newRow("120 dpi") << "120" << (qt6 ? "96x1.25:650x500" : "120x1:812x625");
 }
 
 void TestAbout::editorMinimumSizeOnScreen()
@@ -641,9 +643,14 @@ void TestAbout::editorMinimumSizeOnScreen_child()
     if (!isChildProcess())
         QSKIP("runs in a child started by editorMinimumSizeOnScreen");
     kissFFTLicense dialog;
-    const QStringList expected = qEnvironmentVariable("EXPECTED_EDITOR_SIZE").split('x');
+    const QStringList screen = qEnvironmentVariable("EXPECTED_EDITOR_SIZE").split(':');
+    QCOMPARE(screen.size(), 2);
+    const QStringList resolution = screen[0].split('x');
+    const QStringList expected = screen[1].split('x');
+    QCOMPARE(resolution.size(), 2);
     QCOMPARE(expected.size(), 2);
-    QCOMPARE(QString::number(dialog.logicalDpiX()), qEnvironmentVariable("QT_FONT_DPI"));
+    QCOMPARE(QString::number(dialog.logicalDpiX()), resolution[0]);
+    QCOMPARE(QString::number(dialog.devicePixelRatioF()), resolution[1]);
     const QSize minimum = dialog.findChild<QTextEdit *>()->minimumSize();
     QCOMPARE(minimum, QSize(expected[0].toInt(), expected[1].toInt()));
     dialog.setWindowModality(Qt::NonModal);

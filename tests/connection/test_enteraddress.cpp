@@ -143,6 +143,8 @@ private slots:
     void storedCardNumber_data();
     void storedCardNumber();
     void twoModels();
+    void oneFileForQt5AndQt6_data();
+    void oneFileForQt5AndQt6();
     void damagedFile_data();
     void damagedFile();
     void folderInPlaceOfFile();
@@ -520,6 +522,44 @@ void TestEnterAddress::storedCardNumber()
     qm6080fp_fcEnterAddress dialog(&card);
     dialog.loadDescriptors();
     QCOMPARE(entryText(dialog), QString("VXI0::9::INSTR") + " #" + QString::number(index));
+}
+
+void TestEnterAddress::oneFileForQt5AndQt6_data()
+{
+    QTest::addColumn<QString>("descriptor");
+    QTest::addColumn<QByteArray>("escaped"); // as earlier Qt 5 builds wrote it
+    const QString latin1 = QStringLiteral("TCPIP0::caf\u00e9-stra\u00dfe::INSTR");
+    const QString other = QStringLiteral("TCPIP0::\u041f\u0440\u0438\u0431\u043e\u0440-"
+                                         "\u2116\u0037-\u6d4b::INSTR");
+    QTest::newRow("Latin-1 letters")
+        << latin1 << QByteArray("TCPIP0::caf\\xe9-stra\\xdf\\x65::INSTR");
+    QTest::newRow("Cyrillic, a numero sign and a Chinese letter")
+        << other
+        << QByteArray("TCPIP0::\\x41f\\x440\\x438\\x431\\x43e\\x440-\\x2116\\x37-\\x6d4b::INSTR");
+}
+
+void TestEnterAddress::oneFileForQt5AndQt6()
+{
+    QFETCH(QString, descriptor);
+    QFETCH(QByteArray, escaped);
+
+    // Qt 5 and Qt 6 builds write the same bytes: the text in UTF-8.
+    TestCard card;
+    qm6080fp_fcEnterAddress dialog(&card);
+    okWith(dialog, descriptor, 3);
+    QFile file(iniFile());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray written = file.readAll();
+    file.close();
+    QVERIFY2(written.contains("1.1.Descriptor=" + descriptor.toUtf8() + "\n"), written.constData());
+
+    // And each reads those bytes, and the escapes of earlier Qt 5 builds.
+    for (const QByteArray &value : {descriptor.toUtf8(), escaped}) {
+        writeFile(iniFile(), "[7240]\n1.1.Descriptor=" + value + "\n1.FC_Number=3\n");
+        qm6080fp_fcEnterAddress reader(&card);
+        reader.loadDescriptors();
+        QCOMPARE(entryText(reader), descriptor + " #3");
+    }
 }
 
 void TestEnterAddress::twoModels()

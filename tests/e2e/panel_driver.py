@@ -373,9 +373,11 @@ FIRST_QUESTION_BUTTONS = ["auto", "demo", "address", "cancel"]
 
 
 def answer_first_question(panel, choice):
-    # Shown again, it is the same window; a closing box of the same title is not it.
-    wid = panel.wait_window(FIRST_QUESTION, only=getattr(panel, "first_question", None))
-    # Later boxes of the workflow share its title; its window id tells them apart.
+    # Boxes of the workflow share the first question's title, and a toolkit
+    # may give a box shown again a new window: the question is told by its
+    # state instead. Every box before it was answered and is gone, so the one
+    # shown now is the question; once answered, it is waited out too.
+    wid = panel.wait_window(FIRST_QUESTION)
     panel.first_question = wid
     if choice == "cancel":
         panel.keys(wid, "Escape")
@@ -384,6 +386,7 @@ def answer_first_question(panel, choice):
     target = FIRST_QUESTION_BUTTONS.index(choice)
     panel.keys(wid, *(["Tab"] * ((target - focus) % len(FIRST_QUESTION_BUTTONS)) + ["Return"]))
     panel.first_question_focus = target
+    panel.wait_gone(wid)
     return wid
 
 

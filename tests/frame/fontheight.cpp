@@ -7,7 +7,11 @@
 QFont fontWithHeight(int height, bool *found)
 {
     QStringList families{QGuiApplication::font().family()};
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    families += QFontDatabase::families();
+#else
     families += QFontDatabase().families();
+#endif
     for (const QString &family : families) {
         QFont font(family);
         for (int pixels = 4; pixels <= 3 * height; ++pixels) {

@@ -288,9 +288,27 @@ void TestFrame::buttonColumnOrder()
     }
 }
 
+namespace {
+// The panel's style by toolkit generation: Qt 6 has no Plastique, and Fusion
+// is its stand-in there.
+const struct
+{
+    int qtMajor;
+    const char *style;
+} panelStyles[] = {{5, "plastique"}, {6, "fusion"}};
+
+QString panelStyle()
+{
+    for (const auto &row : panelStyles)
+        if (row.qtMajor == QT_VERSION_MAJOR)
+            return QLatin1String(row.style);
+    return QString();
+}
+} // namespace
+
 void TestFrame::style()
 {
-    QCOMPARE(QApplication::style()->objectName().toLower(), QStringLiteral("plastique"));
+    QCOMPARE(QApplication::style()->objectName().toLower(), panelStyle());
 }
 
 namespace {
@@ -313,10 +331,11 @@ void TestFrame::styleFallback()
     qInstallMessageHandler(nullptr);
     QCOMPARE(first, QStringLiteral("fusion"));
     QCOMPARE(second, QStringLiteral("fusion"));
-    // Said once, not on every frame.
+    // Said once, not on every frame; the Plastique that Qt 6 lacks is
+    // expected to be missing there and goes without a word.
     QCOMPARE(debugLines,
              QStringList{QStringLiteral("NoSuchStyle style not available, using Fusion")});
-    QCOMPARE(QApplication::style()->objectName().toLower(), QStringLiteral("plastique"));
+    QCOMPARE(QApplication::style()->objectName().toLower(), panelStyle());
 }
 
 void TestFrame::carrierAndCardInfo_data()

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QImage>
+#include <QHash>
 #include <QPainter>
 #include <cstdio>
 

@@ -5,7 +5,7 @@
 
 namespace {
 
-QFont brandFont(int pixelSize, int weight = QFont::Bold, qreal spacing = 0)
+QFont brandFont(int pixelSize, QFont::Weight weight = QFont::Bold, qreal spacing = 0)
 {
     QFont f(QStringLiteral("DejaVu Sans"));
     f.setPixelSize(pixelSize);
