@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "qm6080fp_descriptorsfile.h"
 #include "qm6080fp_fcenteraddress.h"
 #include "qm6080fp_fcenteraddressfc.h"
 #include "qm6080fp_genfc.h"
@@ -214,6 +215,8 @@ void checkSaved(qm6080fp_fcEnterAddress &dialog, const QString &folder,
     const QString copy = folder + QStringLiteral("/written.ini");
     writeFile(copy, readFile(dialog.iniFileName));
     QSettings written(copy, QSettings::IniFormat);
+    // Read as the panel reads the file, which is what "unchanged" means.
+    qm6080fp_useSharedEncoding(written);
     check(written.status() == QSettings::NoError, "written file does not parse");
 
     const QMap<QString, QByteArray> othersAfter = otherGroups(written, dialog.modelText);
@@ -270,6 +273,7 @@ void run(qm6080fp_fcEnterAddress &dialog, bool multiCard, const QByteArray &cont
     QSet<QString> aliases;
     {
         QSettings before(original, QSettings::IniFormat);
+        qm6080fp_useSharedEncoding(before);
         othersBefore = otherGroups(before, dialog.modelText, &aliases);
     }
 

@@ -11,6 +11,7 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
+#include "qm6080fp_descriptorsfile.h"
 #include "qm6080fp_fcenteraddressfc.h"
 #include "qm6080fp_genfc.h"
 #include "qm6080fp_icons.h"
@@ -59,18 +60,6 @@ int storedInt(const QSettings &settings, const QString &key, int fallback)
     bool ok = false;
     const int number = value.toString().trimmed().toInt(&ok);
     return ok ? number : fallback;
-}
-
-// One descriptors file for Qt 5 and Qt 6 builds: Qt 6 writes non-ASCII text
-// as UTF-8 and cannot do otherwise, so Qt 5 reads and writes UTF-8 as well.
-// Both still read the \x escapes older Qt 5 builds wrote.
-void useSharedEncoding(QSettings &settings)
-{
-#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
-    settings.setIniCodec("UTF-8");
-#else
-    Q_UNUSED(settings)
-#endif
 }
 
 } // namespace
@@ -199,7 +188,7 @@ void qm6080fp_fcEnterAddress::enterAddress(const QString &descriptor, const QLis
 void qm6080fp_fcEnterAddress::loadDescriptors()
 {
     QSettings settings(iniFileName, QSettings::IniFormat);
-    useSharedEncoding(settings);
+    qm6080fp_useSharedEncoding(settings);
     settings.beginGroup(modelText);
 
     for (int k = 1; k <= entryCount && fcEntries[k - 1]; ++k) {
@@ -231,7 +220,7 @@ void qm6080fp_fcEnterAddress::saveDescriptors(QStringList &descriptors, QList<in
     numbers.clear();
 
     QSettings settings(iniFileName, QSettings::IniFormat);
-    useSharedEncoding(settings);
+    qm6080fp_useSharedEncoding(settings);
     // QSettings parses an INI file's sections only as their keys are asked
     // for, and remove() misses the keys of sections not parsed yet, such as a
     // damaged "[7240/]" or "[7240/old]"; listing every key parses them all.

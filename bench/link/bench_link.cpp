@@ -7,13 +7,11 @@
 //
 //   bench_link            the default cases, L = 0, 2, 20 and 100
 //   bench_link L ...      the given cases
-#include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -24,10 +22,10 @@
 #include <thread>
 #include <vector>
 
+#include "benchpanel.h"
 #include "qm6080.h"
 #include "qm7240_dblctrl.h"
 #include "qm7240_fc.h"
-#include "qm7240fp_app.h"
 #include "sim_control.h"
 
 namespace {
@@ -52,28 +50,6 @@ QString systemText(int delayMs)
 )")
         .arg(delayMs);
 }
-
-// Answers the connection question with "Auto Find"; the one card is then opened directly.
-class AutoFind : public QObject
-{
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Show)
-            if (auto *box = qobject_cast<QMessageBox *>(watched))
-                for (QAbstractButton *button : box->buttons())
-                    if (button->text().remove(QLatin1Char('&')) == QLatin1String("Auto Find"))
-                        QTimer::singleShot(0, button, &QAbstractButton::click);
-        return false;
-    }
-};
-
-class BenchPanel : public qm7240fp_App
-{
-public:
-    using qm7240fp_App::dacCtrl;
-    using qm7240fp_App::qm7240fp_App;
-};
 
 // Marks a moment in the journal's own time: the common library's revision
 // call touches no card.
@@ -169,7 +145,7 @@ bool runCase(QApplication &app, const QTemporaryDir &dir, int delayMs)
     qputenv("VISA_SIM_JOURNAL", journalPath.toLocal8Bit());
     sim_reset();
 
-    AutoFind answerer;
+    AutoFindAnswerer answerer;
     app.installEventFilter(&answerer);
     qm7240_fc fc;
     BenchPanel panel(&fc);

@@ -3,11 +3,9 @@
 // whole time over the run, so every step of every round), CPU of the process
 // while it idles, memory, how often the lamps repaint, and what the program's
 // trace of its driver calls adds to a tick.
-#include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -17,10 +15,10 @@
 
 #include <cstdio>
 
+#include "benchpanel.h"
 #include "qm6080fp_led.h"
 #include "qm7240_dblctrl.h"
 #include "qm7240_fc.h"
-#include "qm7240fp_app.h"
 #include "sfp_trace.h"
 
 namespace {
@@ -68,21 +66,6 @@ double residentMb()
     return fields[1].toDouble() * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
-// Answers the connection question with "Auto Find"; the one card is then opened directly.
-class AutoFind : public QObject
-{
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Show)
-            if (auto *box = qobject_cast<QMessageBox *>(watched))
-                for (QAbstractButton *button : box->buttons())
-                    if (button->text().remove(QLatin1Char('&')) == QLatin1String("Auto Find"))
-                        QTimer::singleShot(0, button, &QAbstractButton::click);
-        return false;
-    }
-};
-
 // Counts the paint events of one widget.
 class PaintCounter : public QObject
 {
@@ -100,15 +83,6 @@ protected:
             ++*count;
         return false;
     }
-};
-
-class BenchPanel : public qm7240fp_App
-{
-public:
-    using qm7240fp_App::dacCtrl;
-    using qm7240fp_App::errorLed;
-    using qm7240fp_App::qm7240fp_App;
-    using qm7240fp_App::statusTimer;
 };
 
 } // namespace
@@ -129,7 +103,7 @@ int main(int argc, char **argv)
     // A journal would measure the simulator's file writes, not the panel.
     qputenv("VISA_SIM_JOURNAL", QByteArray());
 
-    AutoFind answerer;
+    AutoFindAnswerer answerer;
     app.installEventFilter(&answerer);
     qm7240_fc fc;
     BenchPanel panel(&fc);

@@ -1,0 +1,37 @@
+// The DAC panel as the benchmarks run it: opened through Auto Find on a
+// system of one card, with the members they measure in reach.
+#ifndef BENCHPANEL_H
+#define BENCHPANEL_H
+
+#include <QAbstractButton>
+#include <QEvent>
+#include <QMessageBox>
+#include <QTimer>
+
+#include "qm7240fp_app.h"
+
+// Answers the connection question with "Auto Find"; the one card is then opened directly.
+class AutoFindAnswerer : public QObject
+{
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show)
+            if (auto *box = qobject_cast<QMessageBox *>(watched))
+                for (QAbstractButton *button : box->buttons())
+                    if (button->text().remove(QLatin1Char('&')) == QLatin1String("Auto Find"))
+                        QTimer::singleShot(0, button, &QAbstractButton::click);
+        return false;
+    }
+};
+
+class BenchPanel : public qm7240fp_App
+{
+public:
+    using qm7240fp_App::dacCtrl;
+    using qm7240fp_App::errorLed;
+    using qm7240fp_App::qm7240fp_App;
+    using qm7240fp_App::statusTimer;
+};
+
+#endif
