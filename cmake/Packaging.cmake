@@ -81,10 +81,13 @@ set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_INSTALL_FULL_LIBDIR}/qm7240fp)
-# Loaded by name at run time, so dpkg-shlibdeps cannot see it. Qt 6 has no
-# Plastique: its package uses Fusion, which is built into Qt.
+# Loaded by name at run time, so dpkg-shlibdeps cannot see them: with Qt 5 the
+# Plastique style; Qt 6 has no Plastique (its package uses Fusion, built into
+# Qt), and its X platform plugin, which Qt 6's GUI library only recommends.
 if(SFP_QT_MAJOR STREQUAL "5")
   set(CPACK_DEBIAN_PACKAGE_DEPENDS qt5-style-plugin-plastique)
+else()
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-qpa-plugins)
 endif()
 
 string(CONCAT sfp_description

@@ -1,7 +1,7 @@
 #include "qm6080fp_app.h"
 
-#include "qm6080fp_icons.h"
 #include "qm6080fp_accessibility.h"
+#include "qm6080fp_icons.h"
 #include "qm6080fp_led.h"
 #include "qm6080fp_messages.h"
 
@@ -186,6 +186,8 @@ qm6080fp_app::qm6080fp_app() : QWidget(nullptr, Qt::Window)
     helpButton->setAccessibleName(QStringLiteral("What's This"));
     helpButton->setWhatsThis(
         QStringLiteral("Show on-line help for Instrument Soft Front Panel components"));
+    // It has no tool tip, from which the toolkit takes a description.
+    helpButton->setAccessibleDescription(helpButton->whatsThis());
     connect(helpButton, &QPushButton::clicked, this, &qm6080fp_app::enterWIT);
     buttonColumn->addWidget(helpButton);
 

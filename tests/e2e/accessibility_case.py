@@ -205,6 +205,11 @@ def connected(binary):
 
         main = window(app, MAIN_WINDOW, prefix=True)
         check_window(main, PANEL_NAMES, "frame")
+        help_button = find(main, "push button", "What's This")
+        check(help_button.description == "Show on-line help for Instrument Soft Front Panel "
+              "components", "the ? button's description: %r" % help_button.description)
+        check(find(main, "spin button", "Channel 6:").description
+              == "Value to write to the DAC for channel 6.", "channel 6's description")
         check(lamp(main, 5) == ("unlit", False) and lamp(main, 6) == ("unlit", False),
               "lamps before: %r %r" % (lamp(main, 5), lamp(main, 6)))
 

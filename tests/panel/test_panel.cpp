@@ -804,6 +804,18 @@ void TestPanel::slowCardRound()
     QTRY_VERIFY_WITH_TIMEOUT(readsBefore >= 0, 5000);
     QVERIFY2(readsBefore % 16 != 0, qPrintable(QString::number(readsBefore)));
 
+    // A write in the middle of a round goes to the card at once, between two
+    // reads, and the round goes on with the next channel.
+    QTRY_VERIFY_WITH_TIMEOUT(midRound(), 5000);
+    sim.clearJournal();
+    panel->dacCtrl[1][1]->setValue(5.0);
+    QTRY_VERIFY_WITH_TIMEOUT(polledChannels(sim).size() >= 2, 5000);
+    const QStringList calls = panelCalls(sim, panel->vi(), true);
+    QCOMPARE(calls.first(), write(6, 0.004999954222934309));
+    const int next = calls.at(1).section(' ', 1).toInt();
+    const int after = calls.at(2).section(' ', 1).toInt();
+    QVERIFY2(next > 1 && after == next % 16 + 1, qPrintable(calls.join(", ")));
+
     // A reset in the middle of a round drops the rest of it: the next read
     // after the card's state is channel 1 of a fresh round.
     QTRY_VERIFY_WITH_TIMEOUT(midRound(), 5000);
