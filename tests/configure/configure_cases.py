@@ -72,6 +72,9 @@ def run(source, build):
              ["-DVISA_SEARCH_ROOT=" + sysroot, "-DQM_DRIVERS_ROOT=" + good], {},
              ["VISA: Keysight IO Libraries (" + sysroot + "/opt/keysight/iolibs/include/visa.h, "
               + sysroot + "/opt/keysight/iolibs/libktvisa32.so)"]),
+            ("no gzip: the configure goes on without packaging +",
+             ["-DVISA_ROOT=" + good, "-DQM_DRIVERS_ROOT=" + good, "-DSFP_GZIP=" + missing],
+             {}, ["No Debian package from this build folder", "it lacks gzip."]),
             ("hint names nothing", ["-DVISA_ROOT=" + missing], {},
              ["VISA_ROOT names " + missing, "not a folder", "the CMake variable VISA_ROOT"]),
             ("header without library, hint from the environment", [], {"VISA_ROOT": header_only},
@@ -96,7 +99,7 @@ def run(source, build):
             # CMake wraps long lines: compare the words, not the line breaks.
             problems = []
             if name.endswith("+"):
-                said = " ".join(result.stdout.split())
+                said = " ".join((result.stdout + result.stderr).split())
                 if result.returncode != 0:
                     problems.append("the configure stopped")
             else:
