@@ -33,24 +33,6 @@ namespace {
 constexpr int runMs = 10000;
 constexpr int settleMs = 600;
 
-QString systemText(int delayMs)
-{
-    return QStringLiteral(R"(resources:
-  - descriptor: "VXI0::2::INSTR"
-    slot: 2
-    carrier:
-      model: 6080
-      positions: 4
-      cards:
-        - position: 1
-          model: 0x4C5E
-          groups: [current, current, {voltage: [-10, 10]}, {voltage: [0, 1]}]
-          open_circuit: [6]
-          call_delay_ms: %1
-)")
-        .arg(delayMs);
-}
-
 // Marks a moment in the journal's own time: the common library's revision
 // call touches no card.
 void journalMark()
@@ -136,7 +118,7 @@ bool runCase(QApplication &app, const QTemporaryDir &dir, int delayMs)
     const QString simPath = dir.filePath(QStringLiteral("link-%1.yaml").arg(delayMs));
     const QString journalPath = dir.filePath(QStringLiteral("link-%1.jsonl").arg(delayMs));
     QFile file(simPath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(systemText(delayMs).toUtf8()) < 0) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(benchSystemYaml(delayMs).toUtf8()) < 0) {
         std::fprintf(stderr, "bench_link: cannot write %s\n", qPrintable(simPath));
         return false;
     }

@@ -23,21 +23,6 @@
 
 namespace {
 
-const char systemYaml[] = R"(resources:
-  - descriptor: "VXI0::2::INSTR"
-    slot: 2
-    carrier:
-      model: 6080
-      positions: 4
-      cards:
-        - position: 1
-          model: 0x4C5E
-          serial: 0x1a2b
-          subtype: "AA"
-          groups: [current, current, {voltage: [-10, 10]}, {voltage: [0, 1]}]
-          open_circuit: [6]
-)";
-
 constexpr int runMs = 10000;
 
 double processCpuMs()
@@ -96,7 +81,7 @@ int main(int argc, char **argv)
     QTemporaryDir dir;
     const QString simFile = dir.filePath(QStringLiteral("system.yaml"));
     QFile file(simFile);
-    if (!file.open(QIODevice::WriteOnly) || file.write(systemYaml) < 0)
+    if (!file.open(QIODevice::WriteOnly) || file.write(benchSystemYaml().toUtf8()) < 0)
         return 1;
     file.close();
     qputenv("VISA_SIM_FILE", simFile.toLocal8Bit());
