@@ -542,8 +542,7 @@ void qm7240fp_App::timeEvent_slot()
         return;
     }
     m_pollNext = 0;
-    const qint64 rested = m_sinceLastRead.isValid() ? m_sinceLastRead.elapsed() : 0;
-    pollStepTimer->start(int(qMax<qint64>(0, m_lastReadPauseMs - rested)));
+    pollStepTimer->start(int(m_pollRestUntil.remainingTime()));
 }
 
 void qm7240fp_App::pollStep()
@@ -557,7 +556,7 @@ void qm7240fp_App::pollStep()
     };
     if (m_pollNext >= 0)
         m_pollNext = inPlayFrom(m_pollNext);
-    if (m_pollNext < 0 || m_pollNext >= channelCount || m_pollStopped || d_demo) {
+    if (m_pollNext < 0 || m_pollNext >= channelCount) {
         m_pollNext = -1;
         return;
     }
@@ -568,9 +567,8 @@ void qm7240fp_App::pollStep()
     QElapsedTimer took;
     took.start();
     const ViStatus status = qm7240_getDACStatus(vi(), i + 1, &stat);
-    const double readMs = double(took.nsecsElapsed()) / 1e6;
-    m_sinceLastRead.start();
-    m_lastReadPauseMs = qm7240fp_pollPauseMs(readMs);
+    const int pauseMs = qm7240fp_pollPauseMs(double(took.nsecsElapsed()) / 1e6);
+    m_pollRestUntil.setRemainingTime(pauseMs, Qt::PreciseTimer);
     if (status != VI_SUCCESS) {
         // Stopped for good: a card that cannot report its status would
         // otherwise bury the user in boxes. The lamps say so before the
@@ -594,7 +592,7 @@ void qm7240fp_App::pollStep()
         m_pollRoundOwed = false;
         m_pollNext = 0;
     }
-    pollStepTimer->start(m_lastReadPauseMs);
+    pollStepTimer->start(pauseMs);
 }
 
 void qm7240fp_App::abandonPollRound()

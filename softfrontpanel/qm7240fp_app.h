@@ -1,7 +1,7 @@
 #ifndef QM7240FP_APP_H
 #define QM7240FP_APP_H
 
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 
 #include "qm6080fp_appfc.h"
 #include "visa.h"
@@ -63,10 +63,9 @@ protected:
     int m_pollNext = -1;
     // A tick came while a slow round was still under way.
     bool m_pollRoundOwed = false;
-    // When the last status read ended, and the pause it asked for: a new
-    // round waits that out too.
-    QElapsedTimer m_sinceLastRead;
-    int m_lastReadPauseMs = 0;
+    // The end of the pause the last status read asked for: a new round
+    // waits that out too.
+    QDeadlineTimer m_pollRestUntil{0};
 
     // Shows the card's state after a confirmed reset, without writing to it.
     void cardWasReset() override;

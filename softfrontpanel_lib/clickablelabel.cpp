@@ -39,7 +39,7 @@ void clickableLabel::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Enter:
     case Qt::Key_Space:
         event->accept();
-        emit clicked();
+        activate();
         return;
     default:
         QLabel::keyPressEvent(event);

@@ -125,7 +125,11 @@ public:
 
     QStringList keyBindingsForAction(const QString &) const override { return QStringList(); }
 
-    QModelIndex modelIndex() const { return index; }
+    // What the cell stands for: a header column, or an item's index.
+    bool isFor(int column, const QModelIndex &item) const
+    {
+        return isValid() && headerColumn == column && index == item;
+    }
 
 private:
     QPointer<QTreeView> view;
@@ -188,57 +192,63 @@ QAccessibleInterface *qm6080fp_cardTreeAccessible::child(int index) const
     if (columns <= 0)
         return nullptr;
     const int headerCells = view()->isHeaderHidden() ? 0 : columns;
+    int headerColumn = -1;
+    QModelIndex item;
     if (index < headerCells) {
-        auto known = headers.constFind(index);
-        if (known != headers.constEnd())
-            return QAccessible::accessibleInterface(*known);
-        QAccessibleInterface *cell = new cardTreeCell(view(), index);
-        headers.insert(index, QAccessible::registerAccessibleInterface(cell));
-        return cell;
+        headerColumn = index;
+    } else {
+        const QList<QModelIndex> rows = shownRows();
+        const int row = (index - headerCells) / columns;
+        if (row >= rows.size())
+            return nullptr;
+        item = rows.at(row).sibling(rows.at(row).row(), (index - headerCells) % columns);
     }
-    const QList<QModelIndex> rows = shownRows();
-    const int row = (index - headerCells) / columns;
-    if (row >= rows.size())
-        return nullptr;
-    const QModelIndex cellIndex =
-        rows.at(row).sibling(rows.at(row).row(), (index - headerCells) % columns);
-    // A position keeps its cell while the same item is shown there.
+    // A position keeps its cell while the same header or item is shown there.
     auto known = cells.find(index);
     if (known != cells.end()) {
         auto *cell = static_cast<cardTreeCell *>(QAccessible::accessibleInterface(*known));
-        if (cell && cell->isValid() && cell->modelIndex() == cellIndex)
+        if (cell && cell->isFor(headerColumn, item))
             return cell;
         QAccessible::deleteAccessibleInterface(*known);
         cells.erase(known);
     }
-    auto *cell = new cardTreeCell(view(), cellIndex);
+    auto *cell =
+        headerColumn >= 0 ? new cardTreeCell(view(), headerColumn) : new cardTreeCell(view(), item);
     cells.insert(index, QAccessible::registerAccessibleInterface(cell));
     return cell;
 }
 
 int qm6080fp_cardTreeAccessible::indexOfChild(const QAccessibleInterface *child) const
 {
-    for (int i = 0; i < childCount(); ++i)
-        if (this->child(i) == child)
-            return i;
+    // Every cell handed out is known by its position; it is still there if
+    // the position still gives it.
+    for (auto it = cells.cbegin(); it != cells.cend(); ++it)
+        if (QAccessible::accessibleInterface(it.value()) == child)
+            return this->child(it.key()) == child ? it.key() : -1;
     return -1;
 }
 
 QAccessibleInterface *qm6080fp_cardTreeAccessible::childAt(int x, int y) const
 {
-    for (int i = 0; i < childCount(); ++i)
-        if (QAccessibleInterface *cell = child(i))
-            if (cell->rect().contains(x, y))
-                return cell;
-    return nullptr;
+    const QAbstractItemModel *model = view()->model();
+    if (!model)
+        return nullptr;
+    const int columns = model->columnCount(view()->rootIndex());
+    const int headerCells = view()->isHeaderHidden() ? 0 : columns;
+    const QHeaderView *header = view()->header();
+    const QPoint inHeader = header->mapFromGlobal(QPoint(x, y));
+    if (headerCells > 0 && header->rect().contains(inHeader))
+        return child(header->logicalIndexAt(inHeader));
+    const QModelIndex item = view()->indexAt(view()->viewport()->mapFromGlobal(QPoint(x, y)));
+    if (!item.isValid())
+        return nullptr;
+    const int row = int(shownRows().indexOf(item.sibling(item.row(), 0)));
+    return row < 0 ? nullptr : child(headerCells + row * columns + item.column());
 }
 
 void qm6080fp_cardTreeAccessible::forgetCells()
 {
     for (QAccessible::Id id : qAsConst(cells))
         QAccessible::deleteAccessibleInterface(id);
-    for (QAccessible::Id id : qAsConst(headers))
-        QAccessible::deleteAccessibleInterface(id);
     cells.clear();
-    headers.clear();
 }

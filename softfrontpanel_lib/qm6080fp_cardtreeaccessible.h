@@ -26,12 +26,11 @@ private:
     QTreeView *view() const;
     // The rows shown, in display order: children of expanded rows follow them.
     QList<QModelIndex> shownRows() const;
-    // Forgets every cell handed out: the tree's items changed.
+    // Lets go of every cell handed out.
     void forgetCells();
 
-    // Cells handed out, by their position among the tree's children.
+    // Cells and header cells handed out, by their position among the tree's children.
     mutable QHash<int, QAccessible::Id> cells;
-    mutable QHash<int, QAccessible::Id> headers;
 };
 
 #endif

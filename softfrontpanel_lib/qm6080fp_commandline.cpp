@@ -2,59 +2,41 @@
 
 #include <QtGlobal>
 
-namespace {
-
-// The toolkit's options that take a value, and those that do not; they may
-// be written with one dash or two, and a value also after "=".
-const char *const toolkitWithValue[] = {"platform",
-                                        "platformpluginpath",
-                                        "platformtheme",
-                                        "plugin",
-                                        "qwindowgeometry",
-                                        "qwindowicon",
-                                        "qwindowtitle",
-                                        "display",
-                                        "geometry",
-                                        "title",
-                                        "name",
-                                        "style",
-                                        "stylesheet",
-                                        "session",
-                                        "font",
-                                        "fn",
-                                        "bg",
-                                        "background",
-                                        "fg",
-                                        "foreground",
-                                        "btn",
-                                        "button",
-                                        "visual",
-                                        "ncols",
-                                        "cmap",
-                                        "im",
-                                        "inputstyle",
-                                        "screen"};
-const char *const toolkitFlags[] = {"reverse", "widgetcount", "sync", "nograb",
-                                    "dograb",  "testability", "noxim"};
-
-bool isOneOf(const QString &name, const char *const *names, size_t count)
-{
-    for (size_t i = 0; i < count; ++i)
-        if (name == QLatin1String(names[i]))
-            return true;
-    return false;
-}
-
-template <size_t N> bool isOneOf(const QString &name, const char *const (&names)[N])
-{
-    return isOneOf(name, names, N);
-}
-
-} // namespace
-
 qm6080fp_commandLine_t qm6080fp_readCommandLine(const QStringList &arguments, int maxCards,
                                                 int maxCardNumber)
 {
+    // The toolkit's options that take a value, and those that do not; they may
+    // be written with one dash or two, and a value also after "=".
+    static const QStringList toolkitWithValue{"platform",
+                                              "platformpluginpath",
+                                              "platformtheme",
+                                              "plugin",
+                                              "qwindowgeometry",
+                                              "qwindowicon",
+                                              "qwindowtitle",
+                                              "display",
+                                              "geometry",
+                                              "title",
+                                              "name",
+                                              "style",
+                                              "stylesheet",
+                                              "session",
+                                              "font",
+                                              "fn",
+                                              "bg",
+                                              "background",
+                                              "fg",
+                                              "foreground",
+                                              "btn",
+                                              "button",
+                                              "visual",
+                                              "ncols",
+                                              "cmap",
+                                              "im",
+                                              "inputstyle",
+                                              "screen"};
+    static const QStringList toolkitFlags{"reverse", "widgetcount", "sync", "nograb",
+                                          "dograb",  "testability", "noxim"};
     qm6080fp_commandLine_t line;
     const QString program = arguments.isEmpty() ? QStringLiteral("qm7240fp") : arguments.first();
     const auto refuse = [&](const QString &problem) {
@@ -120,12 +102,12 @@ qm6080fp_commandLine_t qm6080fp_readCommandLine(const QStringList &arguments, in
         } else if (name.startsWith(QLatin1Char('-')) && name != QLatin1String("-") &&
                    name != QLatin1String("--")) {
             const QString bare = name.mid(name.startsWith(QLatin1String("--")) ? 2 : 1);
-            if (isOneOf(bare, toolkitWithValue)) {
+            if (toolkitWithValue.contains(bare)) {
                 if (!takeValue())
                     break;
                 if (bare == QLatin1String("platform"))
                     line.platformGiven = true;
-            } else if (!isOneOf(bare, toolkitFlags)) {
+            } else if (!toolkitFlags.contains(bare)) {
                 refuse(QStringLiteral("unknown option %1").arg(name));
             } else if (hasValue) {
                 refuse(QStringLiteral("%1 takes no value").arg(name));

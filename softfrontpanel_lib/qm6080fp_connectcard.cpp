@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QStringList>
 
+#include <utility>
+
 #include "qm6080.h"
 #include "qm6080fp_commandline.h"
 #include "qm6080fp_fcenteraddress.h"
@@ -122,12 +124,12 @@ bool qm6080fp_fcSelect::connectCard()
         return status;
     };
 
-    // The command line answers the first question once; Try Again asks it.
-    qm6080fp_commandLine_t preset = startPreset();
-    startPreset() = qm6080fp_commandLine_t();
+    qm6080fp_commandLine_t preset = std::exchange(startPreset(), qm6080fp_commandLine_t());
     for (;;) {
+        // The command line answers the first question once; Try Again asks it.
+        const qm6080fp_commandLine_t given = std::exchange(preset, qm6080fp_commandLine_t());
         QAbstractButton *answer = nullptr;
-        switch (preset.start) {
+        switch (given.start) {
         case qm6080fp_commandLine_t::demoMode:
             answer = demoButton;
             break;
@@ -142,8 +144,6 @@ bool qm6080fp_fcSelect::connectCard()
             answer = ask.clickedButton();
             break;
         }
-        const qm6080fp_commandLine_t given = preset;
-        preset = qm6080fp_commandLine_t();
 
         if (answer == autoFindButton) {
             const int found = findFunctionCards();

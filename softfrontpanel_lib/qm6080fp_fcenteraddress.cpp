@@ -174,10 +174,9 @@ void qm6080fp_fcEnterAddress::enterAddress(const QString &descriptor, const QLis
     const int count = qMin(int(cards.size()), entryCount);
     if (count < 1)
         return;
-    if (countComboBox && count - 1 < countComboBox->count()) {
+    // Its signal enables the entries in use.
+    if (countComboBox && count - 1 < countComboBox->count())
         countComboBox->setCurrentIndex(count - 1);
-        countChanged();
-    }
     for (int i = 0; i < count && fcEntries[i]; ++i) {
         fcEntries[i]->descriptorComboBox->setEditText(descriptor);
         if (cards.at(i) < fcEntries[i]->fcNumberComboBox->count())

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "benchpanel.h"
+#include "guigapmeter.h"
 #include "qm6080.h"
 #include "qm7240_dblctrl.h"
 #include "qm7240_fc.h"
@@ -142,17 +143,7 @@ bool runCase(QApplication &app, const QTemporaryDir &dir, int delayMs)
         app.processEvents();
 
     using Clock = std::chrono::steady_clock;
-    QElapsedTimer clock;
-    double lastTick = 0.0;
-    double maxGap = 0.0;
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    ticker.setInterval(5);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        const double now = double(clock.nsecsElapsed()) / 1e6;
-        maxGap = std::max(maxGap, now - lastTick);
-        lastTick = now;
-    });
+    GuiGapMeter gaps;
 
     // A user who types a value now and then, at moments that fall anywhere
     // in the poll's rounds: posted from another thread, as input arrives.
@@ -184,16 +175,16 @@ bool runCase(QApplication &app, const QTemporaryDir &dir, int delayMs)
     // The first half the poll runs alone; in the second the user edits too,
     // and an edit that comes in during a read runs right after it.
     journalMark();
-    clock.start();
-    ticker.start();
+    gaps.start();
     QTimer::singleShot(runMs / 2, &app, &QApplication::quit);
     app.exec();
     journalMark();
-    const double pollAloneGap = maxGap;
+    const double pollAloneGap = gaps.longestMs();
     startUser();
     QTimer::singleShot(runMs / 2, &app, &QApplication::quit);
     app.exec();
-    ticker.stop();
+    const double maxGap = gaps.longestMs();
+    gaps.stop();
     stop = true;
     user.join();
     // Edits still queued die with the panel's posted events.

@@ -7,7 +7,6 @@
 //   bench_search N L ...    the given cases
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
@@ -20,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "guigapmeter.h"
 #include "qm6080fp_fcselect.h"
 #include "qm7240_fc.h"
 #include "sim_control.h"
@@ -88,24 +88,13 @@ bool runCase(const QTemporaryDir &dir, int n, int delayMs)
     qm7240_fc card;
     qm6080fp_fcSelect dialog(&card, false);
 
-    QElapsedTimer clock;
-    double lastTick = 0;
-    double maxGap = 0;
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    ticker.setInterval(5);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        const double now = clock.nsecsElapsed() / 1e6;
-        maxGap = std::max(maxGap, now - lastTick);
-        lastTick = now;
-    });
+    GuiGapMeter gaps;
 
-    clock.start();
-    ticker.start();
+    gaps.start();
     const int found = dialog.findFunctionCards();
-    const double elapsedMs = clock.nsecsElapsed() / 1e6;
-    ticker.stop();
-    maxGap = std::max(maxGap, elapsedMs - lastTick);
+    const double elapsedMs = gaps.elapsedMs();
+    const double maxGap = gaps.longestMs();
+    gaps.stop();
 
     const int threads = std::min(n, 128);
     const double ideal = delayMs * std::ceil(double(n) / threads) / 1000.0;

@@ -127,16 +127,10 @@ ViStatus qm6080_openCarrier(ViSession vi, qm6080_carrierContext **context)
     CarrierContext *c = new (std::nothrow) CarrierContext{};
     if (c == nullptr)
         return rec.finish(VI_ERROR_ALLOC);
-    // Reading the carrier's information block crosses the link.
-    sim::Link::Cost link;
-    {
-        auto state = sim::Simulator::access();
-        const sim::Session *session = state->findResourceSession(vi);
-        if (session != nullptr)
-            link = state->linkCost(session->resource);
-    }
-    sim::sleepMs(link.waitMs);
-    if (link.timesOut) {
+    // Reading the carrier's information block crosses the link; the lock is
+    // let go before the wait.
+    const sim::Link::Cost link = sim::Simulator::access()->sessionLinkCost(vi);
+    if (!sim::crossLink(link)) {
         delete c;
         return rec.finish(VI_ERROR_TMO);
     }

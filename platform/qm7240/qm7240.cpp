@@ -98,11 +98,8 @@ template <class Op> ViStatus onCard(CallRecord &rec, ViSession vi, Op op, Reach 
         if (reach == Reach::Card)
             link = state->linkCost(session->resource);
     }
-    if (link.timesOut) {
-        sim::sleepMs(link.waitMs);
+    if (!sim::crossLink(link, delay))
         return rec.finish(VI_ERROR_TMO);
-    }
-    sim::sleepMs(link.waitMs + delay);
     auto state = sim::Simulator::access();
     const Session *session = state->find(vi, SessionKind::Driver);
     Card *card = session != nullptr ? state->card(*session) : nullptr;
@@ -157,11 +154,8 @@ ViStatus qm7240_init(ViConstRsrc rsrcName, ViUInt16 fcNumber, ViBoolean idQuery,
         openStatus = state->system.resources[size_t(resource)].openStatus;
         link = state->linkCost(resource);
     }
-    if (link.timesOut) {
-        sim::sleepMs(link.waitMs);
+    if (!sim::crossLink(link, delay))
         return rec.finish(VI_ERROR_TMO);
-    }
-    sim::sleepMs(link.waitMs + delay);
     if (openStatus < VI_SUCCESS)
         return rec.finish(openStatus);
     {

@@ -61,6 +61,12 @@ Link::Cost State::linkCost(int index) const
     return system.resources[static_cast<size_t>(index)].link.cost(nowMs);
 }
 
+Link::Cost State::sessionLinkCost(ViObject handle)
+{
+    const Session *session = findResourceSession(handle);
+    return session != nullptr ? linkCost(session->resource) : Link::Cost{};
+}
+
 Simulator &Simulator::instance()
 {
     static Simulator simulator;
@@ -137,6 +143,12 @@ void sleepMs(int milliseconds)
 {
     if (milliseconds > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+bool crossLink(const Link::Cost &link, int delayMs)
+{
+    sleepMs(link.timesOut ? link.waitMs : link.waitMs + delayMs);
+    return !link.timesOut;
 }
 
 } // namespace sim

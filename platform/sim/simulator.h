@@ -43,6 +43,8 @@ struct State
     Card *card(const Session &session);
     // What a call on resource `index` costs on its link now (see Link::cost).
     Link::Cost linkCost(int index) const;
+    // The same for the resource behind an instrument or driver session; nothing for other objects.
+    Link::Cost sessionLinkCost(ViObject handle);
 };
 
 class Simulator
@@ -77,6 +79,11 @@ private:
 
 // Sleeps without any lock held.
 void sleepMs(int milliseconds);
+
+// Waits out what a call costs on its link, and `delayMs` more while the link is up, without any
+// lock held. False when the link is down: the call has waited for VISA's timeout and fails with
+// VI_ERROR_TMO.
+bool crossLink(const Link::Cost &link, int delayMs = 0);
 
 } // namespace sim
 

@@ -68,14 +68,6 @@ ViStatus parseResource(CallRecord &rec, ViSession rm, ViConstRsrc name, ViUInt16
 
 // viDisableEvent and viDiscardEvents: the system raises no events, so there is nothing to stop
 // or discard; the arguments are checked as VISA checks them.
-// What a call on an instrument session costs on its resource's link; nothing for other objects.
-sim::Link::Cost linkCostOf(ViObject vi)
-{
-    auto state = sim::Simulator::access();
-    const Session *session = state->findResourceSession(vi);
-    return session != nullptr ? state->linkCost(session->resource) : sim::Link::Cost{};
-}
-
 ViStatus eventCall(CallRecord &rec, ViSession vi, ViEventType eventType, ViUInt16 mechanism,
                    ViStatus done)
 {
@@ -225,11 +217,8 @@ ViStatus viOpen(ViSession rm, ViConstRsrc name, ViAccessMode mode, ViUInt32 time
         link = state->linkCost(resource);
     }
     // Many threads wait out their open delays side by side: no lock is held while sleeping.
-    if (link.timesOut) {
-        sim::sleepMs(link.waitMs);
+    if (!sim::crossLink(link, delay))
         return rec.finish(VI_ERROR_TMO);
-    }
-    sim::sleepMs(link.waitMs + delay);
     if (openStatus < VI_SUCCESS)
         return rec.finish(openStatus);
     auto state = sim::Simulator::access();
@@ -274,11 +263,10 @@ ViStatus viGetAttribute(ViObject vi, ViAttr attr, void *value)
     rec.set("attr", static_cast<long long>(attr));
     if (value == nullptr)
         return rec.finish(VI_ERROR_INV_PARAMETER);
-    if (const sim::Link::Cost link = linkCostOf(vi); link.waitMs > 0 || link.timesOut) {
-        sim::sleepMs(link.waitMs);
-        if (link.timesOut)
-            return rec.finish(VI_ERROR_TMO);
-    }
+    // The lock is let go before the wait.
+    const sim::Link::Cost link = sim::Simulator::access()->sessionLinkCost(vi);
+    if (!sim::crossLink(link))
+        return rec.finish(VI_ERROR_TMO);
     auto state = sim::Simulator::access();
     const Session *session = state->findResourceSession(vi);
     if (session == nullptr)
