@@ -14,7 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "qm6080fp_descriptororder.h"
+#include "discovery/qm6080fp_descriptororder.h"
 
 namespace {
 

@@ -19,10 +19,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "qm6080fp_descriptorsfile.h"
-#include "qm6080fp_fcenteraddress.h"
-#include "qm6080fp_fcenteraddressfc.h"
-#include "qm6080fp_genfc.h"
+#include "connection/qm6080fp_descriptorsfile.h"
+#include "connection/qm6080fp_fcenteraddress.h"
+#include "connection/qm6080fp_fcenteraddressfc.h"
+#include "connection/qm6080fp_genfc.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <memory>
 
-#include "qm6080fp_app.h"
-#include "qm6080fp_commandline.h"
-#include "qm6080fp_fcselect.h"
-#include "qm6080fp_splashlabel.h"
+#include "connection/qm6080fp_commandline.h"
+#include "discovery/qm6080fp_fcselect.h"
+#include "frame/qm6080fp_app.h"
+#include "frame/qm6080fp_splashlabel.h"
 #include "qm7240_fc.h"
 #include "qm7240fp_app.h"
 #include "sfp_trace.h"

@@ -1,7 +1,7 @@
 #ifndef QM7240_FC_H
 #define QM7240_FC_H
 
-#include "qm6080fp_genfc.h"
+#include "connection/qm6080fp_genfc.h"
 #include "visa.h"
 
 // The DAC card as the shared front-panel library sees it: its model codes and

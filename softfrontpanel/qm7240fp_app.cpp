@@ -14,13 +14,13 @@
 
 #include <cmath>
 
-#include "qm6080fp_about.h"
-#include "qm6080fp_led.h"
-#include "qm6080fp_messages.h"
+#include "about/qm6080fp_about.h"
+#include "frame/qm6080fp_messages.h"
 #include "qm7240.h"
 #include "qm7240_dblctrl.h"
 #include "qm7240fp_pollpace.h"
 #include "qm7240fp_quantise.h"
+#include "widgets/qm6080fp_led.h"
 
 namespace {
 

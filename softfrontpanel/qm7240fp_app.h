@@ -3,7 +3,7 @@
 
 #include <QDeadlineTimer>
 
-#include "qm6080fp_appfc.h"
+#include "frame/qm6080fp_appfc.h"
 #include "visa.h"
 
 class QComboBox;

@@ -16,10 +16,10 @@
 #include <cstdio>
 
 #include "benchpanel.h"
-#include "qm6080fp_led.h"
 #include "qm7240_dblctrl.h"
 #include "qm7240_fc.h"
 #include "sfp_trace.h"
+#include "widgets/qm6080fp_led.h"
 
 namespace {
 

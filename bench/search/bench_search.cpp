@@ -19,8 +19,8 @@
 #include <utility>
 #include <vector>
 
+#include "discovery/qm6080fp_fcselect.h"
 #include "guigapmeter.h"
-#include "qm6080fp_fcselect.h"
 #include "qm7240_fc.h"
 #include "sim_control.h"
 #include "visa.h"

@@ -1,7 +1,7 @@
-#include "qm6080fp_about.h"
+#include "about/qm6080fp_about.h"
 
-#include "clickablelabel.h"
-#include "qm6080fp_licensedialogs.h"
+#include "about/qm6080fp_licensedialogs.h"
+#include "widgets/clickablelabel.h"
 
 #include <QApplication>
 #include <QDesktopServices>

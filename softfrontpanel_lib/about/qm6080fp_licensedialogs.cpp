@@ -1,4 +1,4 @@
-#include "qm6080fp_licensedialogs.h"
+#include "about/qm6080fp_licensedialogs.h"
 
 #include <QFile>
 #include <QHBoxLayout>

@@ -1,14 +1,14 @@
-#include "qm6080fp_accessibility.h"
+#include "accessibility/qm6080fp_accessibility.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
 
 #include <QTreeWidget>
 
-#include "clickablelabel.h"
-#include "qm6080fp_cardtreeaccessible.h"
-#include "qm6080fp_led.h"
-#include "qm6080fp_ledaccessible.h"
+#include "accessibility/qm6080fp_cardtreeaccessible.h"
+#include "accessibility/qm6080fp_ledaccessible.h"
+#include "widgets/clickablelabel.h"
+#include "widgets/qm6080fp_led.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "qm6080fp_cardtreeaccessible.h"
+#include "accessibility/qm6080fp_cardtreeaccessible.h"
 
 #include <QAbstractItemModel>
 #include <QHeaderView>

@@ -1,6 +1,6 @@
-#include "qm6080fp_ledaccessible.h"
+#include "accessibility/qm6080fp_ledaccessible.h"
 
-#include "qm6080fp_led.h"
+#include "widgets/qm6080fp_led.h"
 
 qm6080fp_ledAccessible::qm6080fp_ledAccessible(qm6080fp_led *led)
     : QAccessibleWidget(led, QAccessible::StaticText)

@@ -1,4 +1,4 @@
-#include "qm6080fp_commandline.h"
+#include "connection/qm6080fp_commandline.h"
 
 #include <QtGlobal>
 

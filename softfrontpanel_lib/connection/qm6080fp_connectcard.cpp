@@ -1,4 +1,4 @@
-#include "qm6080fp_fcselect.h"
+#include "discovery/qm6080fp_fcselect.h"
 
 #include <QComboBox>
 #include <QIcon>
@@ -9,12 +9,12 @@
 
 #include <utility>
 
+#include "connection/qm6080fp_commandline.h"
+#include "connection/qm6080fp_fcenteraddress.h"
+#include "connection/qm6080fp_genfc.h"
+#include "frame/qm6080fp_icons.h"
+#include "frame/qm6080fp_messages.h"
 #include "qm6080.h"
-#include "qm6080fp_commandline.h"
-#include "qm6080fp_fcenteraddress.h"
-#include "qm6080fp_genfc.h"
-#include "qm6080fp_icons.h"
-#include "qm6080fp_messages.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "qm6080fp_descriptorsfile.h"
+#include "connection/qm6080fp_descriptorsfile.h"
 
 #include <QSettings>
 

@@ -1,4 +1,4 @@
-#include "qm6080fp_fcenteraddress.h"
+#include "connection/qm6080fp_fcenteraddress.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -11,10 +11,10 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
-#include "qm6080fp_descriptorsfile.h"
-#include "qm6080fp_fcenteraddressfc.h"
-#include "qm6080fp_genfc.h"
-#include "qm6080fp_icons.h"
+#include "connection/qm6080fp_descriptorsfile.h"
+#include "connection/qm6080fp_fcenteraddressfc.h"
+#include "connection/qm6080fp_genfc.h"
+#include "frame/qm6080fp_icons.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "qm6080fp_fcenteraddressfc.h"
+#include "connection/qm6080fp_fcenteraddressfc.h"
 
 #include <QComboBox>
 #include <QFontMetrics>

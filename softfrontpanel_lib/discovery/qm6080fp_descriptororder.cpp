@@ -1,4 +1,4 @@
-#include "qm6080fp_descriptororder.h"
+#include "discovery/qm6080fp_descriptororder.h"
 
 #include <QByteArray>
 

@@ -1,4 +1,4 @@
-#include "qm6080fp_fcsearch.h"
+#include "discovery/qm6080fp_fcsearch.h"
 
 #include <QApplication>
 #include <QFutureWatcher>
@@ -15,11 +15,11 @@
 #include <algorithm>
 #include <vector>
 
+#include "connection/qm6080fp_genfc.h"
+#include "discovery/qm6080fp_descriptororder.h"
+#include "discovery/qm6080fp_fcselect.h"
+#include "discovery/racedetector_annotations.h"
 #include "qm6080.h"
-#include "qm6080fp_descriptororder.h"
-#include "qm6080fp_fcselect.h"
-#include "qm6080fp_genfc.h"
-#include "racedetector_annotations.h"
 
 namespace {
 

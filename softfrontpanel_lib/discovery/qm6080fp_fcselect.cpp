@@ -1,4 +1,4 @@
-#include "qm6080fp_fcselect.h"
+#include "discovery/qm6080fp_fcselect.h"
 
 #include <QFontMetrics>
 #include <QHBoxLayout>
@@ -10,9 +10,9 @@
 
 #include <algorithm>
 
-#include "qm6080fp_accessibility.h"
-#include "qm6080fp_genfc.h"
-#include "qm6080fp_icons.h"
+#include "accessibility/qm6080fp_accessibility.h"
+#include "connection/qm6080fp_genfc.h"
+#include "frame/qm6080fp_icons.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "qm6080fp_app.h"
+#include "frame/qm6080fp_app.h"
 
-#include "qm6080fp_accessibility.h"
-#include "qm6080fp_icons.h"
-#include "qm6080fp_led.h"
-#include "qm6080fp_messages.h"
+#include "accessibility/qm6080fp_accessibility.h"
+#include "frame/qm6080fp_icons.h"
+#include "frame/qm6080fp_messages.h"
+#include "widgets/qm6080fp_led.h"
 
 #include <QApplication>
 #include <QCloseEvent>

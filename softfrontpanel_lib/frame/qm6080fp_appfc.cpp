@@ -1,4 +1,4 @@
-#include "qm6080fp_appfc.h"
+#include "frame/qm6080fp_appfc.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -6,11 +6,11 @@
 
 #include <memory>
 
+#include "about/qm6080fp_about.h"
+#include "connection/qm6080fp_genfc.h"
+#include "discovery/qm6080fp_fcselect.h"
+#include "frame/qm6080fp_messages.h"
 #include "qm6080.h"
-#include "qm6080fp_about.h"
-#include "qm6080fp_fcselect.h"
-#include "qm6080fp_genfc.h"
-#include "qm6080fp_messages.h"
 
 namespace {
 

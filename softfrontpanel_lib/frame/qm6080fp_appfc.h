@@ -1,7 +1,7 @@
 #ifndef QM6080FP_APPFC_H
 #define QM6080FP_APPFC_H
 
-#include "qm6080fp_app.h"
+#include "frame/qm6080fp_app.h"
 #include "visa.h"
 
 class QCloseEvent;

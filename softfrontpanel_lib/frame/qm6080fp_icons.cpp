@@ -1,4 +1,4 @@
-#include "qm6080fp_icons.h"
+#include "frame/qm6080fp_icons.h"
 
 #include "xpm/connect_icon.xpm"
 #include "xpm/continuous_icon.xpm"

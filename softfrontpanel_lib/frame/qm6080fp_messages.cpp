@@ -1,4 +1,4 @@
-#include "qm6080fp_messages.h"
+#include "frame/qm6080fp_messages.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,4 +1,4 @@
-#include "clickablelabel.h"
+#include "widgets/clickablelabel.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -6,7 +6,7 @@
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
 
-#include "qm6080fp_accessibility.h"
+#include "accessibility/qm6080fp_accessibility.h"
 
 clickableLabel::clickableLabel(const QString &text, QWidget *parent)
     : QLabel(parent), plainText(text)

@@ -1,6 +1,6 @@
-#include "qm6080fp_led.h"
+#include "widgets/qm6080fp_led.h"
 
-#include "qm6080fp_accessibility.h"
+#include "accessibility/qm6080fp_accessibility.h"
 
 #include <QAccessible>
 #include <QFontMetrics>

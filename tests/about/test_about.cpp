@@ -1,14 +1,14 @@
 // The About dialog, its licence dialogs and link labels, and the hardware
 // information pages.
+#include "about/qm6080fp_about.h"
+#include "about/qm6080fp_licensedialogs.h"
 #include "childprocess.h"
-#include "clickablelabel.h"
+#include "frame/qm6080fp_appfc.h"
 #include "modalanswerer.h"
 #include "qm6080.h"
-#include "qm6080fp_about.h"
-#include "qm6080fp_appfc.h"
-#include "qm6080fp_licensedialogs.h"
 #include "qm7240_fc.h"
 #include "simfixture.h"
+#include "widgets/clickablelabel.h"
 
 #include <QAccessible>
 #include <QApplication>

@@ -10,15 +10,15 @@
 #include <cstdio>
 #include <memory>
 
+#include "about/qm6080fp_about.h"
 #include "childprocess.h"
+#include "connection/qm6080fp_fcenteraddress.h"
+#include "frame/qm6080fp_appfc.h"
 #include "journaltext.h"
 #include "modalanswerer.h"
-#include "qm6080fp_about.h"
-#include "qm6080fp_appfc.h"
-#include "qm6080fp_fcenteraddress.h"
-#include "qm6080fp_led.h"
 #include "simfixture.h"
 #include "testcard.h"
+#include "widgets/qm6080fp_led.h"
 
 namespace {
 

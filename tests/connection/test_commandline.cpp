@@ -1,6 +1,6 @@
 #include <QtTest>
 
-#include "qm6080fp_commandline.h"
+#include "connection/qm6080fp_commandline.h"
 
 // The program's options, read apart from the toolkit's, before any window.
 class TestCommandLine : public QObject

@@ -12,8 +12,8 @@
 #include <csignal>
 #include <sys/resource.h>
 
-#include "qm6080fp_fcenteraddress.h"
-#include "qm6080fp_fcenteraddressfc.h"
+#include "connection/qm6080fp_fcenteraddress.h"
+#include "connection/qm6080fp_fcenteraddressfc.h"
 #include "testcard.h"
 
 namespace {

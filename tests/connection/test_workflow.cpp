@@ -9,11 +9,11 @@
 
 #include <memory>
 
+#include "connection/qm6080fp_fcenteraddress.h"
+#include "connection/qm6080fp_fcenteraddressfc.h"
+#include "discovery/qm6080fp_fcselect.h"
 #include "journaltext.h"
 #include "modalanswerer.h"
-#include "qm6080fp_fcenteraddress.h"
-#include "qm6080fp_fcenteraddressfc.h"
-#include "qm6080fp_fcselect.h"
 #include "simfixture.h"
 #include "testcard.h"
 

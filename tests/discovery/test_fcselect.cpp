@@ -3,9 +3,9 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include "discovery/qm6080fp_fcsearch.h"
+#include "discovery/qm6080fp_fcselect.h"
 #include "modalanswerer.h"
-#include "qm6080fp_fcsearch.h"
-#include "qm6080fp_fcselect.h"
 #include "testcard.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <random>
 #include <vector>
 
-#include "qm6080fp_descriptororder.h"
+#include "discovery/qm6080fp_descriptororder.h"
 
 class TestOrdering : public QObject
 {

@@ -11,10 +11,10 @@
 
 #include <algorithm>
 
+#include "discovery/qm6080fp_fcsearch.h"
+#include "discovery/qm6080fp_fcselect.h"
 #include "journaltext.h"
 #include "modalanswerer.h"
-#include "qm6080fp_fcsearch.h"
-#include "qm6080fp_fcselect.h"
 #include "simfixture.h"
 #include "testcard.h"
 

@@ -1,9 +1,9 @@
 #include "fontheight.h"
+#include "frame/qm6080fp_app.h"
+#include "frame/qm6080fp_icons.h"
+#include "frame/qm6080fp_messages.h"
 #include "modalanswerer.h"
-#include "qm6080fp_app.h"
-#include "qm6080fp_icons.h"
-#include "qm6080fp_led.h"
-#include "qm6080fp_messages.h"
+#include "widgets/qm6080fp_led.h"
 
 #include <QApplication>
 #include <QBoxLayout>

@@ -1,5 +1,5 @@
 #include "fontheight.h"
-#include "qm6080fp_led.h"
+#include "widgets/qm6080fp_led.h"
 
 #include <QAccessible>
 #include <QImage>

@@ -1,6 +1,6 @@
 #include "childprocess.h"
+#include "frame/qm6080fp_messages.h"
 #include "modalanswerer.h"
-#include "qm6080fp_messages.h"
 
 #include <QApplication>
 #include <QMessageBox>

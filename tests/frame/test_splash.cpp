@@ -1,4 +1,4 @@
-#include "qm6080fp_splashlabel.h"
+#include "frame/qm6080fp_splashlabel.h"
 
 #include <QFile>
 #include <QFontMetrics>

@@ -1,7 +1,7 @@
 #ifndef PANELPROBE_H
 #define PANELPROBE_H
 
-#include "qm6080fp_about.h"
+#include "about/qm6080fp_about.h"
 #include "qm7240fp_app.h"
 
 // The DAC panel with its members in reach of the tests. It adds no

@@ -16,12 +16,12 @@
 #include "childprocess.h"
 #include "modalanswerer.h"
 #include "panelprobe.h"
-#include "qm6080fp_led.h"
 #include "qm7240.h"
 #include "qm7240_dblctrl.h"
 #include "qm7240_fc.h"
 #include "qm7240fp_pollpace.h"
 #include "simfixture.h"
+#include "widgets/qm6080fp_led.h"
 
 // The DAC panel on a simulated card: what it builds, and every driver call it
 // makes, in order, as the simulator's journal records them.

@@ -1,7 +1,7 @@
 // The compiled-in pictures and licence texts: present at their resource
 // paths, of the sizes and colours the frame and the splash rely on, and
 // identical to what tools/draw_resources produces.
-#include "qm6080fp_icons.h"
+#include "frame/qm6080fp_icons.h"
 
 #include <QDir>
 #include <QFile>

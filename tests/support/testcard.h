@@ -1,7 +1,7 @@
 #ifndef TESTCARD_H
 #define TESTCARD_H
 
-#include "qm6080fp_genfc.h"
+#include "connection/qm6080fp_genfc.h"
 
 // A card descriptor for the library tests: it opens, closes and resets
 // through the 7240 driver like the DAC card's own descriptor, but its model
