@@ -183,26 +183,35 @@ int qm6080fp_cardTreeAccessible::childCount() const
     return headerCells + int(shownRows().size()) * columns;
 }
 
-QAccessibleInterface *qm6080fp_cardTreeAccessible::child(int index) const
+bool qm6080fp_cardTreeAccessible::locate(int index, int *headerColumn, QModelIndex *item) const
 {
     const QAbstractItemModel *model = view()->model();
     if (!model || index < 0)
-        return nullptr;
+        return false;
     const int columns = model->columnCount(view()->rootIndex());
     if (columns <= 0)
-        return nullptr;
+        return false;
     const int headerCells = view()->isHeaderHidden() ? 0 : columns;
+    *headerColumn = -1;
+    *item = QModelIndex();
+    if (index < headerCells) {
+        *headerColumn = index;
+        return true;
+    }
+    const QList<QModelIndex> rows = shownRows();
+    const int row = (index - headerCells) / columns;
+    if (row >= rows.size())
+        return false;
+    *item = rows.at(row).sibling(rows.at(row).row(), (index - headerCells) % columns);
+    return true;
+}
+
+QAccessibleInterface *qm6080fp_cardTreeAccessible::child(int index) const
+{
     int headerColumn = -1;
     QModelIndex item;
-    if (index < headerCells) {
-        headerColumn = index;
-    } else {
-        const QList<QModelIndex> rows = shownRows();
-        const int row = (index - headerCells) / columns;
-        if (row >= rows.size())
-            return nullptr;
-        item = rows.at(row).sibling(rows.at(row).row(), (index - headerCells) % columns);
-    }
+    if (!locate(index, &headerColumn, &item))
+        return nullptr;
     // A position keeps its cell while the same header or item is shown there.
     auto known = cells.find(index);
     if (known != cells.end()) {
@@ -221,10 +230,17 @@ QAccessibleInterface *qm6080fp_cardTreeAccessible::child(int index) const
 int qm6080fp_cardTreeAccessible::indexOfChild(const QAccessibleInterface *child) const
 {
     // Every cell handed out is known by its position; it is still there if
-    // the position still gives it.
-    for (auto it = cells.cbegin(); it != cells.cend(); ++it)
-        if (QAccessible::accessibleInterface(it.value()) == child)
-            return this->child(it.key()) == child ? it.key() : -1;
+    // that position still shows what the cell stands for. Only asked, never
+    // made or dropped: the caller holds the cell while it asks.
+    for (auto it = cells.cbegin(); it != cells.cend(); ++it) {
+        if (QAccessible::accessibleInterface(it.value()) != child)
+            continue;
+        int headerColumn = -1;
+        QModelIndex item;
+        const auto *cell = static_cast<const cardTreeCell *>(child);
+        return locate(it.key(), &headerColumn, &item) && cell->isFor(headerColumn, item) ? it.key()
+                                                                                        : -1;
+    }
     return -1;
 }
 

@@ -26,6 +26,9 @@ private:
     QTreeView *view() const;
     // The rows shown, in display order: children of expanded rows follow them.
     QList<QModelIndex> shownRows() const;
+    // What position `index` among the tree's children shows: a header
+    // column, or an item's cell. False for a position past the last.
+    bool locate(int index, int *headerColumn, QModelIndex *item) const;
     // Lets go of every cell handed out.
     void forgetCells();
 

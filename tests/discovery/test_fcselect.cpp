@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include <QAccessible>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -127,6 +128,7 @@ private slots:
     void okInSingleSelection();
     void rejected_data();
     void rejected();
+    void accessibleCellWhileTheTreeChanges();
 };
 
 void TestFcSelect::init()
@@ -333,3 +335,42 @@ void TestFcSelect::rejected()
 
 QTEST_MAIN(TestFcSelect)
 #include "test_fcselect.moc"
+
+// An assistive client holds a cell while the tree under it changes: the
+// tree answers where the cell is now without letting go of it.
+void TestFcSelect::accessibleCellWhileTheTreeChanges()
+{
+    TestCard card;
+    qm6080fp_fcSelect dialog(&card, true);
+    fillExample(dialog);
+    showAndWait(dialog);
+    QTreeWidgetItem *carrier3 = itemAt(dialog, 0, -1);
+    carrier3->setExpanded(false);
+    QAccessibleInterface *tree = QAccessible::queryAccessibleInterface(dialog.cardTree);
+    QCOMPARE(tree->role(), QAccessible::Tree);
+
+    // Two header cells, then the rows shown: the interface, carrier 3,
+    // carrier 7, its FC 1; two cells each.
+    const int carrier7At = 2 + 2 * 2;
+    QAccessibleInterface *held = tree->child(carrier7At);
+    QCOMPARE(held->text(QAccessible::Name), QStringLiteral("Slot 7 - 6080 MB"));
+    QCOMPARE(tree->indexOfChild(held), carrier7At);
+
+    // Carrier 3's cards now stand where carrier 7 stood.
+    carrier3->setExpanded(true);
+    QCOMPARE(tree->indexOfChild(held), -1);
+    QCOMPARE(held->text(QAccessible::Name), QStringLiteral("Slot 7 - 6080 MB"));
+    QCOMPARE(tree->child(carrier7At)->text(QAccessible::Name), QStringLiteral("FC 1"));
+    QAccessibleInterface *disabledCard = tree->child(2 + 4 * 2);
+    QCOMPARE(disabledCard->text(QAccessible::Name), QStringLiteral("FC 3"));
+    QVERIFY(disabledCard->state().disabled);
+
+    // A new search refills the model: the card's cell stands for nothing any more.
+    QTreeWidgetItem *gone = itemAt(dialog, 0, 2);
+    dialog.cardTree->clear();
+    fillExample(dialog);
+    QVERIFY(itemAt(dialog, 0, 2) != gone);
+    QCOMPARE(tree->indexOfChild(disabledCard), -1);
+    QVERIFY(!disabledCard->isValid());
+    QCOMPARE(disabledCard->text(QAccessible::Name), QString());
+}
