@@ -15,7 +15,7 @@
 
 #include "qm6080.h"
 #include "qm7240.h"
-#include "sfp_trace_writer.h"
+#include "sfp_trace_line.h"
 #include "visa.h"
 
 namespace {
@@ -53,7 +53,10 @@ void attributeValue(Line &line, ViAttr attr, const void *value)
 }
 
 // What goes in, and what comes out once the call returned with status `s`;
-// outputs are read only where the callee promises them.
+// outputs are read only where the callee promises them. VISA promises them
+// with a warning too (a completion code); the card driver's reads only with
+// 0: a warning there leaves what the caller's variables held, which the
+// panel does not use either.
 
 void viOpenDefaultRM_in(Line &, ViSession *) {}
 void viOpenDefaultRM_out(Line &l, ViStatus, ViSession *rm)
@@ -160,11 +163,11 @@ void qm7240_init_in(Line &l, ViConstRsrc rsrc, ViUInt16 fc, ViBoolean idQuery, V
     l.set("id_query", n(idQuery));
     l.set("reset", n(reset));
 }
-void qm7240_init_out(Line &l, ViStatus, ViConstRsrc rsrc, ViUInt16, ViBoolean, ViBoolean,
+void qm7240_init_out(Line &l, ViStatus s, ViConstRsrc, ViUInt16, ViBoolean, ViBoolean,
                      ViSession *vi)
 {
-    // The driver clears the session on every failure but a refused argument.
-    if (rsrc && vi)
+    // A driver promises nothing about the session when it fails.
+    if (s >= VI_SUCCESS && vi)
         l.set("session", n(*vi));
 }
 
@@ -198,7 +201,7 @@ void qm7240_revision_query_in(Line &l, ViSession vi, ViChar[], ViChar[])
 void qm7240_revision_query_out(Line &l, ViStatus s, ViSession vi, ViChar driverRev[],
                                ViChar firmwareRev[])
 {
-    if (s < VI_SUCCESS)
+    if (s != VI_SUCCESS)
         return;
     l.text("driver_rev", driverRev, QM7240_DRIVER_REV_LEN);
     // Without a session the driver knows only its own revision.
@@ -212,7 +215,7 @@ void qm7240_readSerialNo_in(Line &l, ViSession vi, ViUInt32 *, ViChar[])
 }
 void qm7240_readSerialNo_out(Line &l, ViStatus s, ViSession, ViUInt32 *serial, ViChar subtype[])
 {
-    if (s < VI_SUCCESS || !serial || !subtype)
+    if (s != VI_SUCCESS || !serial || !subtype)
         return;
     l.set("serial", n(*serial));
     l.text("subtype", subtype, QM7240_SUBTYPE_LEN);
@@ -227,7 +230,7 @@ void qm7240_getOutputRange_in(Line &l, ViSession vi, ViInt32 group, ViInt32 *, V
 void qm7240_getOutputRange_out(Line &l, ViStatus s, ViSession, ViInt32, ViInt32 *type, ViReal64 *lo,
                                ViReal64 *hi)
 {
-    if (s < VI_SUCCESS || !type || !lo || !hi)
+    if (s != VI_SUCCESS || !type || !lo || !hi)
         return;
     l.set("type", n(*type));
     l.set("lo", *lo);
@@ -257,7 +260,7 @@ void qm7240_getDACStatus_in(Line &l, ViSession vi, ViInt32 channel, ViUInt16 *)
 }
 void qm7240_getDACStatus_out(Line &l, ViStatus s, ViSession, ViInt32, ViUInt16 *stat)
 {
-    if (s >= VI_SUCCESS && stat)
+    if (s == VI_SUCCESS && stat)
         l.set("stat", n(*stat));
 }
 

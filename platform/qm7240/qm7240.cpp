@@ -134,8 +134,9 @@ ViStatus qm7240_init(ViConstRsrc rsrcName, ViUInt16 fcNumber, ViBoolean idQuery,
     rec.set("reset", static_cast<long long>(resetInstr));
     if (vi == nullptr || rsrcName == nullptr)
         return rec.finish(QM7240_ERROR_NULL_POINTER);
+    // The session is journalled only once it is open: a driver promises
+    // nothing about *vi on failure, and the program's trace says the same.
     *vi = VI_NULL;
-    rec.set("session", 0LL);
     const std::string descriptor = firstDescriptor(rsrcName);
     int resource = -1;
     int delay = 0;
