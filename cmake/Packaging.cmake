@@ -89,10 +89,14 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_INSTALL_FULL_LIBDIR}/qm7
 # Loaded by name at run time, so dpkg-shlibdeps cannot see them: with Qt 5 the
 # Plastique style; Qt 6 has no Plastique (its package uses Fusion, built into
 # Qt), and its X platform plugin, which Qt 6's GUI library only recommends.
+# The Wayland platform plugin is recommended: a desktop session that offers
+# only Wayland needs it, one with X11 does not.
 if(SFP_QT_MAJOR STREQUAL "5")
   set(CPACK_DEBIAN_PACKAGE_DEPENDS qt5-style-plugin-plastique)
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qtwayland5)
 else()
   set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-qpa-plugins)
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
 endif()
 
 string(CONCAT sfp_description

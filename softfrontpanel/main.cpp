@@ -3,8 +3,10 @@
 
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 #include "connection/qm6080fp_commandline.h"
+#include "connection/qm6080fp_displaycheck.h"
 #include "discovery/qm6080fp_fcselect.h"
 #include "frame/qm6080fp_app.h"
 #include "frame/qm6080fp_splashlabel.h"
@@ -44,10 +46,10 @@ int main(int argc, char **argv)
         std::printf("%s %s\n", programName, SFP_VERSION);
         return 0;
     }
-    const QString noDisplay =
-        qm6080fp_missingDisplay(QLatin1String(programName), commandLine.platformGiven);
-    if (!noDisplay.isEmpty()) {
-        std::fprintf(stderr, "%s\n", noDisplay.toLocal8Bit().constData());
+    const qm6080fp_display_t display =
+        qm6080fp_chooseDisplay(QLatin1String(programName), qm6080fp_readSession(commandLine));
+    if (!display.error.isEmpty()) {
+        std::fprintf(stderr, "%s\n", display.error.toLocal8Bit().constData());
         return 1;
     }
     // A trace that cannot be opened is said on standard error; the panel goes on.
@@ -55,7 +57,19 @@ int main(int argc, char **argv)
         sfp_traceOpen(commandLine.traceFile.toLocal8Bit().constData());
     qm6080fp_fcSelect::presetStart(commandLine);
 
-    QApplication app(argc, argv);
+    // A platform the panel must ask for goes to the toolkit as its option, not
+    // into the environment, which a browser started from About would inherit.
+    const QByteArray platform = display.platform.toLatin1();
+    char platformOption[] = "-platform";
+    std::vector<char *> toolkitArgs(argv, argv + argc);
+    if (!platform.isEmpty()) {
+        // After the program's name, if there is one.
+        const auto at = toolkitArgs.begin() + (toolkitArgs.empty() ? 0 : 1);
+        toolkitArgs.insert(at, {platformOption, const_cast<char *>(platform.constData())});
+    }
+    int toolkitArgc = int(toolkitArgs.size());
+    toolkitArgs.push_back(nullptr);
+    QApplication app(toolkitArgc, toolkitArgs.data());
     qm7240_fc fc;
 
     QString description = fc.fcDescription();

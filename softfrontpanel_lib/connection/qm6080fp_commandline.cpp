@@ -106,7 +106,9 @@ qm6080fp_commandLine_t qm6080fp_readCommandLine(const QStringList &arguments, in
                 if (!takeValue())
                     break;
                 if (bare == QLatin1String("platform"))
-                    line.platformGiven = true;
+                    line.platform = value;
+                else if (bare == QLatin1String("display"))
+                    line.displayGiven = true;
             } else if (!toolkitFlags.contains(bare)) {
                 refuse(QStringLiteral("unknown option %1").arg(name));
             } else if (hasValue) {
@@ -166,16 +168,5 @@ QString qm6080fp_usage(const QString &program)
                "The toolkit's options (-platform, -style, -display, ...) work as usual.\n"
                "Exit status: 0 when the panel ends normally, 1 when no display can be\n"
                "opened, 2 for a command line it cannot read.\n")
-        .arg(program);
-}
-
-QString qm6080fp_missingDisplay(const QString &program, bool platformGiven)
-{
-    if (platformGiven || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
-        !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        return QString();
-    return QStringLiteral("%1: no display to show the panel on (neither DISPLAY nor "
-                          "WAYLAND_DISPLAY is set); run it in a desktop session, over ssh -X, "
-                          "or serve the window with -platform vnc to a VNC viewer")
         .arg(program);
 }

@@ -19,7 +19,8 @@ struct qm6080fp_commandLine_t
     QString traceFile;  // empty: no trace
     bool help = false;
     bool version = false;
-    bool platformGiven = false; // -platform on the command line
+    QString platform;           // -platform on the command line, as given
+    bool displayGiven = false;  // -display (an X display) on the command line
     QString error;              // not empty: refused, with this one line
 };
 
@@ -30,9 +31,5 @@ qm6080fp_commandLine_t qm6080fp_readCommandLine(const QStringList &arguments, in
 
 // The text of --help.
 QString qm6080fp_usage(const QString &program);
-
-// Empty when the toolkit has a display to open; else the one line that says
-// there is none and how to get one.
-QString qm6080fp_missingDisplay(const QString &program, bool platformGiven);
 
 #endif

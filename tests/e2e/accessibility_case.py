@@ -18,7 +18,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import pyatspi  # noqa: E402
 from gi.repository import GLib  # noqa: E402
 
-from panel_driver import E2EFailure, Panel, check, install_watchdog  # noqa: E402
+from panel_driver import E2EFailure, Panel, check, run_case  # noqa: E402
 
 FIRST_QUESTION = "Vorilan 7240 SFP: Select Function Card"
 ADDRESS_DIALOG = "Vorilan 7240 SFP: Enter Function Card Address"
@@ -265,15 +265,7 @@ def main():
                                      "--scenario", name], timeout=600)
             failed += result.returncode != 0
         return 1 if failed else 0
-    install_watchdog()
-    try:
-        SCENARIOS[args.scenario](args.panel)
-    except E2EFailure as failure:
-        print("FAIL accessibility %s: %s" % (args.scenario, failure))
-        return 1
-    print("PASS accessibility %s" % args.scenario)
-    return 0
-
+    return run_case("accessibility " + args.scenario, SCENARIOS[args.scenario], args.panel)
 
 if __name__ == "__main__":
     sys.exit(main())

@@ -20,8 +20,8 @@ sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from panel_driver import (ADDRESS_DIALOG, MAIN_WINDOW, WARNING_BOX, WORKFLOW_BOX,  # noqa: E402
-                          E2EFailure, Panel, answer_first_question, check, close_main_window,
-                          install_watchdog, read_ini)
+                          Panel, Skip, answer_first_question, check,
+                          close_main_window, read_ini, run_case)
 
 CARRIER = "TCPIP0::192.168.2.100::INSTR"  # the built-in system's LXI carrier, DAC card in FC 1
 
@@ -61,10 +61,6 @@ def write_ini(profile, data):
 def stored_history(groups):
     entry = groups.get("7240", {})
     return [entry.get("1.%d.Descriptor" % t, "") for t in range(1, 6)]
-
-
-class Skip(Exception):
-    pass
 
 
 def check_kept(panel, history):
@@ -399,7 +395,6 @@ def case_descriptor_non_latin1(binary):
     typed_case(binary, "TCPIP0::Прибор-№7-测试::INSTR", expect_open=False)
 
 
-SKIPPED = 77  # CTest's SKIP_RETURN_CODE for these tests
 
 CASES = {name[len("case_"):]: fn for name, fn in list(globals().items())
          if name.startswith("case_")}
@@ -416,18 +411,7 @@ def main():
         return 0
     if args.case not in CASES:
         parser.error("unknown case %r" % args.case)
-    install_watchdog()
-    try:
-        CASES[args.case](args.panel)
-    except E2EFailure as failure:
-        print("FAIL %s: %s" % (args.case, failure))
-        return 1
-    except Skip as reason:
-        print("SKIP %s: %s" % (args.case, reason))
-        return SKIPPED
-    print("PASS %s" % args.case)
-    return 0
-
+    return run_case(args.case, CASES[args.case], args.panel)
 
 if __name__ == "__main__":
     sys.exit(main())

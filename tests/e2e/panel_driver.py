@@ -42,6 +42,29 @@ def check(condition, message):
         raise E2EFailure(message)
 
 
+class Skip(Exception):
+    """A case that cannot run here, and says why."""
+
+
+SKIPPED = 77  # CTest's SKIP_RETURN_CODE for the cases that may skip
+
+
+def run_case(label, case, *args):
+    """Runs one case under the watchdog; prints PASS, FAIL or SKIP with its
+    label and returns the exit status for CTest."""
+    install_watchdog()
+    try:
+        case(*args)
+    except E2EFailure as failure:
+        print("FAIL %s: %s" % (label, failure))
+        return 1
+    except Skip as reason:
+        print("SKIP %s: %s" % (label, reason))
+        return SKIPPED
+    print("PASS %s" % label)
+    return 0
+
+
 def install_watchdog(seconds=240):
     """Turns a hang, or CTest's termination, into a failure that still
     kills the panel and its X server on the way out."""
@@ -53,11 +76,11 @@ def install_watchdog(seconds=240):
 
 
 class XServer:
-    def __init__(self):
+    def __init__(self, dpi=None):
         read_end, write_end = os.pipe()
         self.proc = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
-             "-nolisten", "tcp", "-noreset"],
+             "-nolisten", "tcp", "-noreset"] + (["-dpi", str(dpi)] if dpi else []),
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
             start_new_session=True)
         os.close(write_end)
@@ -145,7 +168,7 @@ class Panel:
     trace_calls = False
 
     def __init__(self, binary, sim_yaml=None, sim_file=None, profile=None, env_extra=None,
-                 workdir=None, wrapper=None, typed="", args=()):
+                 workdir=None, wrapper=None, typed="", args=(), dpi=None):
         self.binary = os.path.abspath(binary)
         self.workdir = workdir or tempfile.mkdtemp(prefix="sfp-e2e-")
         self.own_workdir = workdir is None
@@ -161,6 +184,7 @@ class Panel:
         self.wrapper = wrapper or []
         self.typed = typed  # every text the run will type, for the keyboard map
         self.args = list(args)
+        self.dpi = dpi  # the X server's, where it matters; Xvfb's own otherwise
         self.trace_path = os.path.join(self.workdir, "trace.jsonl")
         if self.trace_calls:
             self.args += ["--trace", self.trace_path]
@@ -171,7 +195,7 @@ class Panel:
     # --- life cycle ---------------------------------------------------------
 
     def __enter__(self):
-        self.x = XServer()
+        self.x = XServer(self.dpi)
         try:
             self.x.bind_keys(self.typed)
         except BaseException:
