@@ -5,43 +5,13 @@
 
 #include <QTreeWidget>
 
+#include "accessibility/clickablelabelaccessible.h"
 #include "accessibility/qm6080fp_cardtreeaccessible.h"
 #include "accessibility/qm6080fp_ledaccessible.h"
 #include "widgets/clickablelabel.h"
 #include "widgets/qm6080fp_led.h"
 
 namespace {
-
-// A link label: a link named by its text, which "press" follows.
-class clickableLabelAccessible : public QAccessibleWidget
-{
-public:
-    explicit clickableLabelAccessible(clickableLabel *label)
-        : QAccessibleWidget(label, QAccessible::Link)
-    {
-        addControllingSignal(QStringLiteral("clicked()"));
-    }
-
-    QString text(QAccessible::Text t) const override
-    {
-        if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
-            return static_cast<clickableLabel *>(widget())->linkText();
-        return QAccessibleWidget::text(t);
-    }
-
-    QStringList actionNames() const override
-    {
-        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
-    }
-
-    void doAction(const QString &actionName) override
-    {
-        if (actionName == pressAction())
-            static_cast<clickableLabel *>(widget())->activate();
-        else
-            QAccessibleWidget::doAction(actionName);
-    }
-};
 
 QAccessibleInterface *panelAccessible(const QString &className, QObject *object)
 {

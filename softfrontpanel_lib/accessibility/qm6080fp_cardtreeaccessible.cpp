@@ -239,7 +239,7 @@ int qm6080fp_cardTreeAccessible::indexOfChild(const QAccessibleInterface *child)
         QModelIndex item;
         const auto *cell = static_cast<const cardTreeCell *>(child);
         return locate(it.key(), &headerColumn, &item) && cell->isFor(headerColumn, item) ? it.key()
-                                                                                        : -1;
+                                                                                         : -1;
     }
     return -1;
 }

@@ -12,6 +12,7 @@
 #include "connection/qm6080fp_commandline.h"
 #include "connection/qm6080fp_fcenteraddress.h"
 #include "connection/qm6080fp_genfc.h"
+#include "connection/qm6080fp_startpreset.h"
 #include "frame/qm6080fp_icons.h"
 #include "frame/qm6080fp_messages.h"
 #include "qm6080.h"
@@ -33,19 +34,7 @@ int askWithTextButtons(QWidget *parent, const QString &title, const QString &tex
     return int(buttons.indexOf(box.clickedButton()));
 }
 
-// Set once by the program's entry before the window is built; read on the GUI thread only.
-qm6080fp_commandLine_t &startPreset()
-{
-    static qm6080fp_commandLine_t preset;
-    return preset;
-}
-
 } // namespace
-
-void qm6080fp_fcSelect::presetStart(const qm6080fp_commandLine_t &commandLine)
-{
-    startPreset() = commandLine;
-}
 
 bool qm6080fp_fcSelect::connectCard()
 {
@@ -124,7 +113,7 @@ bool qm6080fp_fcSelect::connectCard()
         return status;
     };
 
-    qm6080fp_commandLine_t preset = std::exchange(startPreset(), qm6080fp_commandLine_t());
+    qm6080fp_commandLine_t preset = qm6080fp_takeStartPreset();
     for (;;) {
         // The command line answers the first question once; Try Again asks it.
         const qm6080fp_commandLine_t given = std::exchange(preset, qm6080fp_commandLine_t());
