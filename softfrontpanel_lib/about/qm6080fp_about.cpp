@@ -144,6 +144,8 @@ qm6080fp_About::qm6080fp_About(const char *panelVersion, const char *driverRevis
     prevButton = new QPushButton(tr("< Previous"), this);
     nextButton = new QPushButton(tr("Next >"), this);
     auto *ok = new QPushButton(tr("OK"), this);
+    okButton = ok;
+    ok->setDefault(true);
     for (QPushButton *button : {prevButton, nextButton, ok}) {
         button->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Maximum);
         buttons->addWidget(button);
@@ -155,6 +157,14 @@ qm6080fp_About::qm6080fp_About(const char *panelVersion, const char *driverRevis
     connect(nextButton, &QPushButton::clicked, this, &qm6080fp_About::next);
     connect(prevButton, &QPushButton::clicked, this, &qm6080fp_About::prev);
     connect(ok, &QPushButton::clicked, this, &QDialog::hide);
+}
+
+void qm6080fp_About::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // Every time on OK: the links come first in the Tab order, and Return on
+    // one of them would open its licence instead of closing the box.
+    okButton->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void qm6080fp_About::showKissFFTLicense()

@@ -8,6 +8,7 @@
 
 class QFormLayout;
 class QPushButton;
+class QShowEvent;
 
 // One hardware information page of the About dialog.
 struct hardwareInfo_t
@@ -60,6 +61,8 @@ private slots:
     void openLicensesWebPage();
 
 protected:
+    void showEvent(QShowEvent *event) override;
+
     int pageIndex = 0;
     QFormLayout *revisionsForm = nullptr;
     QFormLayout *hardwareForm = nullptr;
@@ -71,6 +74,7 @@ protected:
     QLabel serialLabel;
     QPushButton *nextButton = nullptr;
     QPushButton *prevButton = nullptr;
+    QPushButton *okButton = nullptr;
     hardwareInfo_t currentRecord;
     QList<hardwareInfo_t> hardwareRecords;
     QString qtVersionText;
