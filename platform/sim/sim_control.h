@@ -17,6 +17,13 @@ extern "C" {
  */
 void sim_reset(void);
 
+/**
+    @brief Milliseconds on the simulator's clock: since the process's first call into the
+           simulator, or since the last sim_reset. Link windows and the journal's t_ms count
+           from the same start.
+ */
+double sim_clockMs(void);
+
 #ifdef __cplusplus
 }
 #endif

@@ -7,6 +7,8 @@
 #include <mutex>
 #include <nlohmann/json.hpp>
 
+#include "simulator.h"
+
 namespace sim {
 
 namespace {
@@ -47,7 +49,7 @@ public:
         }
         // t_ms and thread lead the line; the call's own keys follow in the order they were set.
         nlohmann::ordered_json out;
-        out["t_ms"] = std::chrono::duration<double, std::milli>(now - start).count();
+        out["t_ms"] = std::chrono::duration<double, std::milli>(now - clockStart()).count();
         out["thread"] = threadNumber;
         for (auto it = line.begin(); it != line.end(); ++it)
             out[it.key()] = it.value();
@@ -79,11 +81,10 @@ public:
         opened = false;
         threadsSeen = 0;
         ++generation;
-        start = Clock::now();
     }
 
 private:
-    Journal() : start(Clock::now()) {}
+    Journal() = default;
     ~Journal()
     {
         if (file != nullptr)
@@ -96,7 +97,6 @@ private:
     std::string path;
     unsigned generation = 1; // changes with every reset, so that numbering starts again
     int threadsSeen = 0;
-    Clock::time_point start;
 };
 
 } // namespace

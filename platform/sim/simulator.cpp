@@ -1,5 +1,6 @@
 #include "simulator.h"
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -55,10 +56,7 @@ Link::Cost State::linkCost(int index) const
 {
     if (index < 0 || static_cast<size_t>(index) >= system.resources.size())
         return {};
-    const double nowMs =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
-            .count();
-    return system.resources[static_cast<size_t>(index)].link.cost(nowMs);
+    return system.resources[static_cast<size_t>(index)].link.cost(clockMs());
 }
 
 Link::Cost State::sessionLinkCost(ViObject handle)
@@ -75,6 +73,8 @@ Simulator &Simulator::instance()
 
 Simulator::Access Simulator::access()
 {
+    // The first call into the simulator starts its clock.
+    clockStart();
     Simulator &sim = instance();
     Access access(sim.mutex, sim.state);
     if (!sim.built)
@@ -139,6 +139,28 @@ void Simulator::reset()
     sim.state = State();
 }
 
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::atomic<Clock::rep> &clockStartTicks()
+{
+    static std::atomic<Clock::rep> ticks{Clock::now().time_since_epoch().count()};
+    return ticks;
+}
+
+} // namespace
+
+Clock::time_point clockStart()
+{
+    return Clock::time_point(Clock::duration(clockStartTicks().load()));
+}
+
+double clockMs()
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - clockStart()).count();
+}
+
 void sleepMs(int milliseconds)
 {
     if (milliseconds > 0)
@@ -157,4 +179,10 @@ extern "C" void sim_reset(void)
 {
     sim::Simulator::reset();
     sim::resetJournal();
+    sim::clockStartTicks().store(std::chrono::steady_clock::now().time_since_epoch().count());
+}
+
+extern "C" double sim_clockMs(void)
+{
+    return sim::clockMs();
 }

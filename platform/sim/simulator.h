@@ -29,8 +29,6 @@ struct Session
 struct State
 {
     bool ready = false; // the system was built; false after a damaged file
-    // When the system was built: link windows count from here.
-    std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
     System system;
     std::map<ViObject, Session> sessions;
     ViObject nextHandle = 1;
@@ -76,6 +74,11 @@ private:
     bool built = false;
     State state;
 };
+
+// The simulator's clock, which link windows and the journal's t_ms count from:
+// started by the process's first call into the simulator, and again by sim_reset.
+std::chrono::steady_clock::time_point clockStart();
+double clockMs();
 
 // Sleeps without any lock held.
 void sleepMs(int milliseconds);
