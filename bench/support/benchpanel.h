@@ -10,27 +10,16 @@
 #include <QTimer>
 
 #include "qm7240fp_app.h"
+#include "simsystem.h"
 
-// One VXI carrier with one DAC card, current groups 1 and 2, channel 6 into
-// an open circuit, every driver call taking `callDelayMs`.
+// The suites' DAC card, channel 6 into an open circuit, every driver call
+// taking `callDelayMs`.
 inline QString benchSystemYaml(int callDelayMs = 0)
 {
-    return QStringLiteral(R"(resources:
-  - descriptor: "VXI0::2::INSTR"
-    slot: 2
-    carrier:
-      model: 6080
-      positions: 4
-      cards:
-        - position: 1
-          model: 0x4C5E
-          serial: 0x1a2b
-          subtype: "AA"
-          groups: [current, current, {voltage: [-10, 10]}, {voltage: [0, 1]}]
-          open_circuit: [6]
-          call_delay_ms: %1
-)")
-        .arg(callDelayMs);
+    SimDacCard card;
+    card.extra = QStringLiteral("          open_circuit: [6]\n          call_delay_ms: %1\n")
+                     .arg(callDelayMs);
+    return simDacSystem(card);
 }
 
 // Answers the connection question with "Auto Find"; the one card is then opened directly.

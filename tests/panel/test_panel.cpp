@@ -22,6 +22,7 @@
 #include "qm7240fp_pollpace.h"
 #include "sim_control.h"
 #include "simfixture.h"
+#include "simsystem.h"
 #include "widgets/qm6080fp_led.h"
 
 // The DAC panel on a simulated card: what it builds, and every driver call it
@@ -75,22 +76,10 @@ const char defaultGroups[] = "[current, current, {voltage: [-10, 10]}, {voltage:
 QString systemYaml(const QString &groups = QLatin1String(defaultGroups),
                    const QString &cardExtra = QString())
 {
-    return QStringLiteral(R"(resources:
-  - descriptor: "VXI0::2::INSTR"
-    slot: 2
-    logical_address: 2
-    carrier:
-      model: 6080
-      positions: 4
-      cards:
-        - position: 1
-          model: 0x4C5E
-          serial: 0x1a2b
-          subtype: "AA"
-          firmware: "2.3.4.5"
-          groups: %1
-%2)")
-        .arg(groups, cardExtra);
+    SimDacCard card;
+    card.groups = groups;
+    card.extra = cardExtra;
+    return simDacSystem(card);
 }
 
 // The default card with extra lines (failures, open circuits) in its entry.

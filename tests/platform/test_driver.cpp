@@ -10,26 +10,21 @@
 #include "qm6080.h"
 #include "qm7240.h"
 #include "simfixture.h"
+#include "simsystem.h"
 #include "visa.h"
 
 namespace {
 
-const char driverSystem[] = R"(
-resources:
-  - descriptor: "VXI0::2::INSTR"
-    slot: 2
-    carrier:
-      model: 6080
-      positions: 4
-      cards:
-        - position: 1
-          model: 0x4C5E
-          serial: 0x1a2b
-          subtype: "AB"
-          firmware: "2.0.3.1"
-          groups: [current, current, {voltage: [-10, 10]}, {voltage: [0, 1]}]
-          open_circuit: [6, 9]
-        - position: 2
+// The suites' DAC card (subtype AB here, two open circuits) beside a card of
+// another model and a second DAC card that fails on purpose; then network
+// carriers that answer slowly, fail to open or refuse the card.
+QString driverSystem()
+{
+    SimDacCard dac;
+    dac.subtype = QStringLiteral("AB");
+    dac.firmware = QStringLiteral("2.0.3.1");
+    dac.extra = QStringLiteral("          open_circuit: [6, 9]\n");
+    return simDacSystem(dac, QStringLiteral(R"(        - position: 2
           model: 0x5E93
         - position: 4
           model: 0x7240
@@ -39,7 +34,8 @@ resources:
             qm7240_getDACStatus: {status: 1073481000, group: 3}
             qm7240_reset: -1074001001
             qm7240_setOutputRange: {status: -1074001002, group: 1, after: 1}
-  - descriptor: "TCPIP0::10.2.2.2::INSTR"
+)"),
+                        QStringLiteral(R"(  - descriptor: "TCPIP0::10.2.2.2::INSTR"
     hostname: "box"
     device_name: "inst0"
     carrier: {model: 1864, positions: 2, cards: [{position: 2, model: 0x7240, call_delay_ms: 20}]}
@@ -51,7 +47,8 @@ resources:
     carrier:
       model: 1864
       cards: [{position: 1, model: 0x7240, fail: {qm7240_init: -1074001003}}]
-)";
+)"));
+}
 
 // A driver session to one card, closed at the end of the test.
 struct Card
@@ -156,7 +153,7 @@ void TestDriver::openCard()
     QFETCH(int, fc);
     QFETCH(bool, idQuery);
     QFETCH(int, status);
-    SimFixture sim(driverSystem);
+    SimFixture sim(driverSystem());
     ViSession vi = 1234;
     QCOMPARE(int(qm7240_init(rsrc.toLatin1().constData(), ViUInt16(fc), idQuery, VI_TRUE, &vi)),
              status);
@@ -177,7 +174,7 @@ void TestDriver::openCard()
 
 void TestDriver::driverSessionAnswersAttributes()
 {
-    SimFixture sim(driverSystem);
+    SimFixture sim(driverSystem());
     Card lxi("TCPIP0::10.2.2.2::INSTR", 2);
     QCOMPARE(lxi.status, VI_SUCCESS);
     ViChar text[256];
@@ -197,7 +194,7 @@ void TestDriver::driverSessionAnswersAttributes()
 
 void TestDriver::outputRanges()
 {
-    SimFixture sim(driverSystem);
+    SimFixture sim(driverSystem());
     Card card("VXI0::2::INSTR", 1);
     const QString current = QString::number(QM7240_OUTPUT_CURRENT) + ' ';
     const QString voltage = QString::number(QM7240_OUTPUT_VOLTAGE) + ' ';
@@ -270,7 +267,7 @@ void TestDriver::writeChannel()
     QFETCH(int, range);
     QFETCH(double, value);
     QFETCH(int, status);
-    SimFixture sim(driverSystem);
+    SimFixture sim(driverSystem());
     Card card("VXI0::2::INSTR", 1);
     if (range != 0)
         QCOMPARE(qm7240_setOutputRange(card.vi, (channel - 1) / 4 + 1, range), VI_SUCCESS);
@@ -283,7 +280,7 @@ void TestDriver::writeChannel()
 
 void TestDriver::openCircuitStatus()
 {
-    SimFixture sim(driverSystem);
+    SimFixture sim(driverSystem());
     Card card("VXI0::2::INSTR", 1);
     QCOMPARE(dacStatus(card.vi, 6), ViUInt16(0)); // open, but carrying nothing
     QCOMPARE(qm7240_writeChannel(card.vi, 6, 0.001), VI_SUCCESS);
@@ -303,7 +300,7 @@ void TestDriver::openCircuitStatus()
 
 void TestDriver::secondSessionSeesTheCard()
 {
-    SimFixture sim(driverSystem);
+    SimFixture sim(driverSystem());
     Card first("VXI0::2::INSTR", 1);
     QCOMPARE(qm7240_setOutputRange(first.vi, 2, QM7240_RANGE_4_20MA), VI_SUCCESS);
     QCOMPARE(qm7240_writeChannel(first.vi, 6, 0.012), VI_SUCCESS);
@@ -319,7 +316,7 @@ void TestDriver::secondSessionSeesTheCard()
 
 void TestDriver::reset()
 {
-    SimFixture sim(driverSystem);
+    SimFixture sim(driverSystem());
     Card card("VXI0::2::INSTR", 1);
     QCOMPARE(qm7240_setOutputRange(card.vi, 1, QM7240_RANGE_0_20MA), VI_SUCCESS);
     QCOMPARE(qm7240_setOutputRange(card.vi, 2, QM7240_RANGE_4_20MA), VI_SUCCESS);
@@ -336,7 +333,7 @@ void TestDriver::reset()
 
 void TestDriver::injectedStatuses()
 {
-    SimFixture sim(driverSystem);
+    SimFixture sim(driverSystem());
     Card card("VXI0::2::INSTR", 4);
     QCOMPARE(card.status, VI_SUCCESS);
     // writeChannel on channel 6: two calls pass, then the status strikes and nothing is written.
@@ -381,7 +378,7 @@ void TestDriver::injectedStatuses()
 
 void TestDriver::injectedInitFailure()
 {
-    SimFixture sim(driverSystem);
+    SimFixture sim(driverSystem());
     ViSession vi = 5;
     QCOMPARE(qm7240_init("TCPIP0::10.4.4.4::INSTR", 1, VI_TRUE, VI_TRUE, &vi),
              ViStatus(-1074001003));
@@ -390,7 +387,7 @@ void TestDriver::injectedInitFailure()
 
 void TestDriver::callDelay()
 {
-    SimFixture sim(driverSystem);
+    SimFixture sim(driverSystem());
     Card card("TCPIP0::10.2.2.2::INSTR", 2);
     QCOMPARE(card.status, VI_SUCCESS);
     QCOMPARE(outputRange(card.vi, 1).status, VI_SUCCESS);
@@ -433,7 +430,7 @@ void TestDriver::errorMessages()
     QFETCH(int, status);
     QFETCH(int, result);
     QFETCH(QString, fragment);
-    SimFixture sim(driverSystem);
+    SimFixture sim(driverSystem());
     ViChar message[QM7240_ERROR_MESSAGE_LEN];
     QCOMPARE(int(qm7240_error_message(VI_NULL, status, message)), result);
     QVERIFY2(QString(message).contains(fragment), message);
@@ -443,7 +440,7 @@ void TestDriver::errorMessages()
 
 void TestDriver::revisionAndSerial()
 {
-    SimFixture sim(driverSystem);
+    SimFixture sim(driverSystem());
     ViChar driver[64];
     ViChar firmware[QM7240_FIRMWARE_REV_LEN];
     std::memset(firmware, 'x', sizeof firmware);
@@ -472,7 +469,7 @@ void TestDriver::revisionAndSerial()
 
 void TestDriver::badSessions()
 {
-    SimFixture sim(driverSystem);
+    SimFixture sim(driverSystem());
     ViSession rm = 0;
     QCOMPARE(viOpenDefaultRM(&rm), VI_SUCCESS);
     ViSession visaSession = 0;
@@ -505,7 +502,7 @@ void TestDriver::badSessions()
 
 void TestDriver::nullPointers()
 {
-    SimFixture sim(driverSystem);
+    SimFixture sim(driverSystem());
     QCOMPARE(qm7240_init("VXI0::2::INSTR", 1, VI_TRUE, VI_TRUE, nullptr),
              QM7240_ERROR_NULL_POINTER);
     ViSession vi = 7;
@@ -532,7 +529,7 @@ void TestDriver::nullPointers()
 
 void TestDriver::carrierOfADriverSession()
 {
-    SimFixture sim(driverSystem);
+    SimFixture sim(driverSystem());
     Card card("VXI0::2::INSTR", 1);
     qm6080_carrierContext *context = nullptr;
     QCOMPARE(qm6080_openCarrier(card.vi, &context), VI_SUCCESS);
