@@ -52,26 +52,62 @@ def make_prefixes(root, build):
     os.makedirs(os.path.join(sysroot, "usr", "lib"))
     shutil.copy(os.path.join(good, "include", "visa.h"), ni)
     shutil.copy(os.path.join(good, "include", "visa.h"), os.path.join(keysight, "include"))
-    shutil.copy(os.path.join(good, "lib", "libvisa.so"), os.path.join(keysight, "libktvisa32.so"))
-    for name in os.listdir(os.path.join(good, "lib")):
-        if name.startswith("libsfpsim"):
-            shutil.copy(os.path.join(good, "lib", name), keysight)
-    return good, header_only, other_name, sysroot
+    copy_visa(good, keysight, "libktvisa32.so")
+    # NI's header beside a libvisa.so of another installation (/usr/local).
+    ni_local = os.path.join(root, "ni-and-local")
+    os.makedirs(os.path.join(ni_local, "usr", "include", "ni-visa"))
+    shutil.copy(os.path.join(good, "include", "visa.h"),
+                os.path.join(ni_local, "usr", "include", "ni-visa"))
+    copy_visa(good, os.path.join(ni_local, "usr", "local", "lib"), "libvisa.so")
+    # A complete R&S installation, for a second search root.
+    rs = os.path.join(root, "rs")
+    os.makedirs(os.path.join(rs, "usr", "include", "rsvisa"))
+    shutil.copy(os.path.join(good, "include", "visa.h"), os.path.join(rs, "usr", "include", "rsvisa"))
+    copy_visa(good, os.path.join(rs, "usr", "lib"), "librsvisa.so")
+    return good, header_only, other_name, sysroot, ni_local, rs
+
+
+def copy_visa(good, folder, name):
+    """The stand-in VISA as a vendor's library `name` in `folder`, with the
+    simulator it needs beside it."""
+    os.makedirs(folder, exist_ok=True)
+    shutil.copy(os.path.join(good, "lib", "libvisa.so"), os.path.join(folder, name))
+    for lib in os.listdir(os.path.join(good, "lib")):
+        if lib.startswith("libsfpsim"):
+            shutil.copy(os.path.join(good, "lib", lib), folder)
 
 
 def run(source, build):
     root = tempfile.mkdtemp(prefix="sfp-configure-")
     failures = []
     try:
-        good, header_only, other_name, sysroot = make_prefixes(root, build)
+        good, header_only, other_name, sysroot, ni_local, rs = make_prefixes(root, build)
         missing = os.path.join(root, "nothing")
+        keysight = sysroot + "/opt/keysight/iolibs"
+        drivers = "-DQM_DRIVERS_ROOT=" + good
         cases = [
-            # name, -D arguments, environment, what the message must say; a
+            # name, -D arguments, environment, what the message must say, and
+            # the -D arguments of an earlier configure in the same folder; a
             # name ending in "+" must configure and say it on standard output.
             ("two vendors: one implementation's pair +",
-             ["-DVISA_SEARCH_ROOT=" + sysroot, "-DQM_DRIVERS_ROOT=" + good], {},
-             ["VISA: Keysight IO Libraries (" + sysroot + "/opt/keysight/iolibs/include/visa.h, "
-              + sysroot + "/opt/keysight/iolibs/libktvisa32.so)"]),
+             ["-DVISA_SEARCH_ROOT=" + sysroot, drivers], {},
+             ["VISA: Keysight IO Libraries (" + keysight + "/include/visa.h, "
+              + keysight + "/libktvisa32.so)"]),
+            ("a library by hand takes its vendor's header +",
+             ["-DVISA_LIBRARY=" + keysight + "/libktvisa32.so", drivers], {},
+             ["VISA: Keysight IO Libraries, given by hand (" + keysight + "/include/visa.h"]),
+            ("a header by hand takes no other vendor's library",
+             ["-DVISA_INCLUDE_DIR=" + sysroot + "/usr/include/ni-visa", drivers], {},
+             ["belongs to NI-VISA; its library (libvisa.so) is not where NI-VISA puts it",
+              sysroot + "/usr/lib", "Set VISA_LIBRARY"]),
+            ("NI's header takes no libvisa.so of /usr/local",
+             ["-DVISA_SEARCH_ROOT=" + ni_local, drivers], {},
+             ["NI-VISA: its header is there, no library", "Set VISA_ROOT"]),
+            ("another search root searches again +",
+             ["-DVISA_SEARCH_ROOT=" + rs, drivers], {},
+             ["VISA: R&S VISA (" + rs + "/usr/include/rsvisa/visa.h, "
+              + rs + "/usr/lib/librsvisa.so)"],
+             ["-DVISA_SEARCH_ROOT=" + sysroot, drivers]),
             ("no gzip: the configure goes on without packaging +",
              ["-DVISA_ROOT=" + good, "-DQM_DRIVERS_ROOT=" + good, "-DSFP_GZIP=" + missing],
              {}, ["No Debian package from this build folder", "it lacks gzip."]),
@@ -91,13 +127,18 @@ def run(source, build):
         ]
         env_base = {k: v for k, v in os.environ.items()
                     if k not in ("VISA_ROOT", "QM_DRIVERS_ROOT")}
-        for i, (name, args, env, wanted) in enumerate(cases):
+        for i, (name, args, env, wanted, *earlier) in enumerate(cases):
+            folder = os.path.join(root, "build%d" % i)
+            problems = []
+            for first in earlier:
+                if subprocess.run(["cmake", "-S", source, "-B", folder, "-DSFP_PLATFORM=system",
+                                   *first], env=env_base, capture_output=True,
+                                  timeout=240).returncode != 0:
+                    problems.append("the earlier configure stopped")
             result = subprocess.run(
-                ["cmake", "-S", source, "-B", os.path.join(root, "build%d" % i),
-                 "-DSFP_PLATFORM=system", *args],
+                ["cmake", "-S", source, "-B", folder, "-DSFP_PLATFORM=system", *args],
                 env={**env_base, **env}, capture_output=True, text=True, timeout=240)
             # CMake wraps long lines: compare the words, not the line breaks.
-            problems = []
             if name.endswith("+"):
                 said = " ".join((result.stdout + result.stderr).split())
                 if result.returncode != 0:
