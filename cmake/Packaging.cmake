@@ -69,6 +69,11 @@ set(CPACK_PROJECT_CONFIG_FILE ${sfp_doc_out}/CPackProjectConfig.cmake)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${sfp_doc_out}/changelog.gz
   DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/qm7240fp)
 install(FILES ${sfp_doc_out}/qm7240fp.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# What lintian must not count against the package, each with its reason.
+if(SFP_DEBIAN_PACKAGE)
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/qm7240fp.lintian-overrides
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME qm7240fp)
+endif()
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME qm7240fp)
