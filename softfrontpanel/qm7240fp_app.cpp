@@ -1,12 +1,13 @@
 #include "qm7240fp_app.h"
 
+#include <QAccessible>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <QStringList>
 #include <QTimer>
@@ -18,8 +19,9 @@
 #include "frame/qm6080fp_messages.h"
 #include "qm7240.h"
 #include "qm7240_dblctrl.h"
-#include "qm7240fp_pollpace.h"
+#include "qm7240fp_linkstatus.h"
 #include "qm7240fp_quantise.h"
+#include "qm7240fp_statuspoll.h"
 #include "widgets/qm6080fp_led.h"
 
 namespace {
@@ -41,7 +43,6 @@ constexpr int currentRangeCount = int(sizeof(currentRangeTable) / sizeof(current
 
 constexpr int groupCount = 4;
 constexpr int channelsPerGroup = 4;
-constexpr int statusPollMs = 400;
 // A lamp that nothing watches any more shows its third colour, a neutral grey.
 constexpr int notMonitoredValue = 2;
 const QColor notMonitoredColor(128, 128, 128);
@@ -89,33 +90,79 @@ QString ledHelp(int n)
 }
 
 const char unreadRangeText[] = "could not be read";
+// A group not read at all: the link failed before its turn.
+const char notReadRangeText[] = "not read";
+
+QString ctrlHelp(int n)
+{
+    return QStringLiteral("Value to write to the DAC for channel %1.").arg(n);
+}
+
+// Light amber behind a value the card did not confirm: seen at a glance in
+// either style, and still readable.
+const QColor unconfirmedBase(255, 214, 140);
 
 } // namespace
 
+class qm7240fp_App::actionScope
+{
+public:
+    explicit actionScope(qm7240fp_App *app) : app(app)
+    {
+        if (app->m_actionDepth++ == 0)
+            app->m_actionCut = false;
+    }
+    ~actionScope() { --app->m_actionDepth; }
+    actionScope(const actionScope &) = delete;
+    actionScope &operator=(const actionScope &) = delete;
+
+private:
+    qm7240fp_App *app;
+};
+
+template <class Call> ViStatus qm7240fp_App::onCard(Call call)
+{
+    QElapsedTimer took;
+    took.start();
+    const ViStatus status = call();
+    statusPoll->callTook(double(took.nsecsElapsed()) / 1e6);
+    return status;
+}
+
 qm7240fp_App::qm7240fp_App(qm6080fp_genFC *fc) : qm6080fp_AppFC(fc, false, false, nullptr, false)
 {
+    // The pace of every call, the start-up's included.
+    m_clock.start();
+    statusPoll = new qm7240fp_statusPoll(
+        [this](int index) { return readStatus(index); },
+        // In demo mode no channel is read: the poll ticks without effect.
+        [this](int index) { return !d_demo && m_grpKnown[index / channelsPerGroup]; },
+        [this] { return double(m_clock.nsecsElapsed()) / 1e6; }, this);
+    statusTimer = statusPoll->tickTimer();
+    connect(statusPoll, &qm7240fp_statusPoll::failed, this, &qm7240fp_App::pollFailed);
+    connect(statusPoll, &qm7240fp_statusPoll::resumed, this, &qm7240fp_App::pollResumed);
+    // The start-up is one action: a link failure ends it.
+    actionScope startup(this);
+
     auto *clientLayout = new QHBoxLayout;
     setClientLayout(clientLayout);
     auto *groupGrid = new QGridLayout;
     clientLayout->addLayout(groupGrid);
 
+    for (int g = 0; g < groupCount; ++g) {
+        for (int k = 0; k < channelsPerGroup; ++k) {
+            // Before the group is built: a start-up write may already mark it.
+            dacCtrl[g][k] = new qm7240_dblCtrl(4 * g + k + 1);
+            dacCtrl[g][k]->setWhatsThis(ctrlHelp(4 * g + k + 1));
+            dacCtrl[g][k]->setToolTip(ctrlHelp(4 * g + k + 1));
+        }
+    }
     for (int g = 0; g < groupCount; ++g)
         buildGroup(g, groupGrid);
-
-    statusTimer = new QTimer(this);
-    pollStepTimer = new QTimer(this);
-    pollStepTimer->setSingleShot(true);
-    // A coarse timer may fire up to 5 % early, and the pause is the GUI
-    // thread's half of the time.
-    pollStepTimer->setTimerType(Qt::PreciseTimer);
 
     for (int g = 0; g < groupCount; ++g) {
         for (int k = 0; k < channelsPerGroup; ++k) {
             const int n = 4 * g + k + 1;
-            const QString ctrlHelp =
-                QStringLiteral("Value to write to the DAC for channel %1.").arg(n);
-            dacCtrl[g][k]->setWhatsThis(ctrlHelp);
-            dacCtrl[g][k]->setToolTip(ctrlHelp);
             if (errorLed[g][k]) {
                 errorLed[g][k]->setWhatsThis(ledHelp(n));
                 errorLed[g][k]->setToolTip(ledHelp(n));
@@ -133,12 +180,31 @@ qm7240fp_App::qm7240fp_App(qm6080fp_genFC *fc) : qm6080fp_AppFC(fc, false, false
     // Only now: building and ranging the controls above must not write to the card.
     connectControls();
 
-    // The poll only feeds the lamps: without a current group in play it has
-    // nothing to show.
-    if (anyCurrentGroupInPlay())
-        statusTimer->start(statusPollMs);
+    resumeButton = new QPushButton(QStringLiteral("&Resume\nMonitoring"), this);
+    resumeButton->setAccessibleName(QStringLiteral("Resume Monitoring"));
+    const QString resumeHelp =
+        QStringLiteral("Reads the output status of every channel again and, if the card "
+                       "answers, goes on watching the outputs.\nNothing is written to the card.");
+    resumeButton->setWhatsThis(resumeHelp);
+    resumeButton->setToolTip(resumeHelp);
+    resumeButton->hide();
+    connect(resumeButton, &QPushButton::clicked, this, [this] { resumeMonitoring(); });
 
     registerHardwareInfo();
+
+    // The poll only feeds the lamps: without a current group in play it has
+    // nothing to show. After a link failure it waits for Resume Monitoring
+    // rather than meet the same timeout at once.
+    if (anyCurrentGroupInPlay()) {
+        if (m_actionCut) {
+            statusPoll->stop();
+            m_pollStopped = true;
+            showLampStates();
+            resumeButton->show();
+        } else {
+            statusPoll->start();
+        }
+    }
 }
 
 qm7240fp_App::~qm7240fp_App() = default;
@@ -156,15 +222,22 @@ void qm7240fp_App::buildGroup(int g, QGridLayout *groupGrid)
     groupColumn->addLayout(channelGrid);
     groupColumn->addLayout(rangeRow[g]);
 
-    if (!d_demo) {
-        const ViStatus status =
-            qm7240_getOutputRange(vi(), g + 1, &m_grpType[g], &m_loLimit[g], &m_hiLimit[g]);
+    bool notRead = false;
+    if (!d_demo && m_actionCut) {
+        // The link failed earlier in the start-up: the group is not asked.
+        m_grpKnown[g] = false;
+        notRead = true;
+    } else if (!d_demo) {
+        const ViStatus status = onCard([&] {
+            return qm7240_getOutputRange(vi(), g + 1, &m_grpType[g], &m_loLimit[g], &m_hiLimit[g]);
+        });
         if (status != VI_SUCCESS) {
             // Whatever the driver left in the members says nothing: the group
             // may well be a voltage group, which must get neither a range
             // selection nor amperes. Marked before the box, which lets the
             // event loop run.
             m_grpKnown[g] = false;
+            m_actionCut = qm7240fp_isLinkFailure(status);
             reportStatus(status, getOutputRangeCall);
         }
     } else if (g < 2) {
@@ -180,7 +253,6 @@ void qm7240fp_App::buildGroup(int g, QGridLayout *groupGrid)
         const int n = 4 * g + k + 1;
         channelLabel[4 * g + k] = new QLabel(QStringLiteral("Channel %1:").arg(n));
         channelGrid->addWidget(channelLabel[4 * g + k], k, 0);
-        dacCtrl[g][k] = new qm7240_dblCtrl(n);
         dacCtrl[g][k]->setDecimals(3);
         channelGrid->addWidget(dacCtrl[g][k], k, 1);
         channelLabel[4 * g + k]->setBuddy(dacCtrl[g][k]);
@@ -196,7 +268,7 @@ void qm7240fp_App::buildGroup(int g, QGridLayout *groupGrid)
     rangeRow[g]->addWidget(rangeLabel[g]);
 
     if (!m_grpKnown[g]) {
-        leaveGroupAlone(g, QLatin1String(unreadRangeText));
+        leaveGroupAlone(g, QLatin1String(notRead ? notReadRangeText : unreadRangeText));
         return;
     }
     if (!current) {
@@ -317,11 +389,25 @@ void qm7240fp_App::setControlQuietly(qm7240_dblCtrl *ctrl, double lo, double hi,
     ctrl->setValue(qBound(lo, value, hi));
 }
 
+void qm7240fp_App::resetStarting()
+{
+    // Writes that wait for the event loop's turn come before the reset, in the
+    // order the user made them.
+    statusPoll->runWaitingCalls();
+}
+
+void qm7240fp_App::resetReturned(double ms)
+{
+    statusPoll->callTook(ms);
+}
+
 void qm7240fp_App::cardWasReset()
 {
+    // The follow-up reads are one action: a link failure ends them.
+    actionScope followUp(this);
     // What the round under way read so far describes the card before the
     // reset: it is dropped, and the next tick starts a fresh one.
-    abandonPollRound();
+    statusPoll->dropRound();
     // Until the next poll a lamp only knows what it showed before the reset.
     for (int g = 0; g < groupCount; ++g)
         for (int k = 0; k < channelsPerGroup; ++k)
@@ -333,19 +419,35 @@ void qm7240fp_App::cardWasReset()
         // card may say now.
         if (!m_grpKnown[g])
             continue;
+        const bool current = isCurrentGroup(m_grpType[g]);
+        if (m_actionCut) {
+            // Not asked after a link failure: the card confirmed its reset,
+            // which puts a current group on its first range and every output
+            // at 0; a voltage group keeps the range it has.
+            if (current) {
+                const QSignalBlocker blocker(rangeComboBox[g]);
+                rangeComboBox[g]->setCurrentIndex(0);
+                m_loLimit[g] = currentRangeTable[0].lo;
+                m_hiLimit[g] = currentRangeTable[0].hi;
+            }
+            for (int k = 0; k < channelsPerGroup; ++k)
+                setControlQuietly(dacCtrl[g][k], m_loLimit[g], m_hiLimit[g], 0.0);
+            continue;
+        }
         ViInt32 type = 0;
         ViReal64 lo = 0.0;
         ViReal64 hi = 0.0;
-        const ViStatus status = qm7240_getOutputRange(vi(), g + 1, &type, &lo, &hi);
+        const ViStatus status =
+            onCard([&] { return qm7240_getOutputRange(vi(), g + 1, &type, &lo, &hi); });
         if (status != VI_SUCCESS) {
             leaveGroupAlone(g, QLatin1String(unreadRangeText));
+            m_actionCut = qm7240fp_isLinkFailure(status);
             reportStatus(status, getOutputRangeCall);
             continue;
         }
         // A group does not change its type, and a current group's controls
         // only know three ranges; an answer that fits neither is shown as
         // what it is, and the group is left alone.
-        const bool current = isCurrentGroup(m_grpType[g]);
         const int index = current ? currentRangeIndex(lo, hi) : -1;
         if (isCurrentGroup(type) != current || (current && index < 0)) {
             leaveGroupAlone(
@@ -369,6 +471,9 @@ void qm7240fp_App::cardWasReset()
             setControlQuietly(dacCtrl[g][k], m_loLimit[g], m_hiLimit[g], 0.0);
     }
 
+    // The card confirmed its reset: every value on screen is its own again.
+    for (int indx = 1; indx <= groupCount * channelsPerGroup; ++indx)
+        setUnconfirmed(indx, false);
     showLampStates();
     if (!anyCurrentGroupInPlay())
         statusTimer->stop();
@@ -389,8 +494,7 @@ void qm7240fp_App::connectControls()
             connect(dacCtrl[g][k], qOverload<int, double>(&qm7240_dblCtrl::valueChanged), this,
                     &qm7240fp_App::setValue_slot);
 
-    connect(statusTimer, &QTimer::timeout, this, &qm7240fp_App::timeEvent_slot);
-    connect(pollStepTimer, &QTimer::timeout, this, &qm7240fp_App::pollStep);
+    // The poll's own tick starts its rounds; the Part's slot stays for callers.
 }
 
 void qm7240fp_App::registerHardwareInfo()
@@ -409,12 +513,24 @@ void qm7240fp_App::registerHardwareInfo()
         ViChar driverRevision[driverRevisionRoom] = {};
         ViChar instrumentFirmwareRevision[firmwareRoom] = {};
 
-        ViStatus status = qm7240_readSerialNo(d_vi, &serialNumber, subtype);
-        if (status != VI_SUCCESS)
-            reportStatus(status, readSerialNoCall);
-        status = qm7240_revision_query(d_vi, driverRevision, instrumentFirmwareRevision);
-        if (status != VI_SUCCESS)
-            reportStatus(status, revisionQueryCall);
+        // Not asked after a link failure in the start-up: the page stays empty.
+        if (!m_actionCut) {
+            const ViStatus status =
+                onCard([&] { return qm7240_readSerialNo(d_vi, &serialNumber, subtype); });
+            if (status != VI_SUCCESS) {
+                m_actionCut = qm7240fp_isLinkFailure(status);
+                reportStatus(status, readSerialNoCall);
+            }
+        }
+        if (!m_actionCut) {
+            const ViStatus status = onCard([&] {
+                return qm7240_revision_query(d_vi, driverRevision, instrumentFirmwareRevision);
+            });
+            if (status != VI_SUCCESS) {
+                m_actionCut = qm7240fp_isLinkFailure(status);
+                reportStatus(status, revisionQueryCall);
+            }
+        }
         subtype[subtypeRoom - 1] = '\0';
         instrumentFirmwareRevision[firmwareRoom - 1] = '\0';
 
@@ -431,6 +547,9 @@ void qm7240fp_App::setRange_slot(int grp)
 {
     if (grp < 0 || grp >= groupCount || !m_grpKnown[grp])
         return;
+    // Writes that wait for the event loop's turn come first, in the user's order.
+    statusPoll->runWaitingCalls();
+    actionScope rangeChange(this);
 
     const bool current = isCurrentGroup(m_grpType[grp]);
     int index = 0;
@@ -453,18 +572,21 @@ void qm7240fp_App::setRange_slot(int grp)
     if (d_demo || !current)
         return;
 
-    const ViStatus status = qm7240_setOutputRange(vi(), grp + 1, index + 1);
-    if (status != VI_SUCCESS)
-        reportStatus(status, setOutputRangeCall);
+    if (!m_actionCut) {
+        const ViStatus status =
+            onCard([&] { return qm7240_setOutputRange(vi(), grp + 1, index + 1); });
+        if (status != VI_SUCCESS) {
+            m_actionCut = qm7240fp_isLinkFailure(status);
+            reportStatus(status, setOutputRangeCall);
+        }
+    }
 
     for (int k = 0; k < channelsPerGroup; ++k) {
         const int indx = 4 * grp + k + 1;
         const qm7240fp_quantised_t q =
             qm7240fp_quantise(dacCtrl[grp][k]->value(), m_loLimit[grp], m_hiLimit[grp]);
         showQuantised(dacCtrl[grp][k], q.value);
-        const ViStatus writeStatus = qm7240_writeChannel(vi(), indx, q.value / 1000.0);
-        if (writeStatus != VI_SUCCESS)
-            reportStatus(writeStatus, writeChannelCall);
+        writeChannel(indx, q.value / 1000.0);
     }
 }
 
@@ -504,9 +626,67 @@ void qm7240fp_App::setValue_slot(int indx, double val)
 
     // The card takes amperes, the control shows milliamperes.
     const double cardValue = isCurrentGroup(m_grpType[grp]) ? q.value / 1000.0 : q.value;
-    const ViStatus status = qm7240_writeChannel(vi(), indx, cardValue);
-    if (status != VI_SUCCESS)
+    if (m_actionDepth == 0 && statusPoll->owesTurn()) {
+        // A slow call has just ended: the write waits for the event loop's
+        // next turn, so that the window never waits for two calls in a row.
+        // A later value for the channel takes the place of one still waiting.
+        m_waitingValue[indx - 1] = cardValue;
+        statusPoll->afterTurn(indx, [this, indx] {
+            if (m_grpKnown[(indx - 1) / channelsPerGroup]) {
+                actionScope write(this);
+                writeChannel(indx, m_waitingValue[indx - 1]);
+            }
+        });
+        return;
+    }
+    actionScope write(this);
+    writeChannel(indx, cardValue);
+}
+
+void qm7240fp_App::writeChannel(int indx, double cardValue)
+{
+    // After a link failure earlier in the same action the write is not made:
+    // the card may not have what the control shows.
+    if (m_actionCut) {
+        setUnconfirmed(indx, true);
+        return;
+    }
+    const ViStatus status = onCard([&] { return qm7240_writeChannel(vi(), indx, cardValue); });
+    setUnconfirmed(indx, status != VI_SUCCESS);
+    if (status != VI_SUCCESS) {
+        m_actionCut = qm7240fp_isLinkFailure(status);
         reportStatus(status, writeChannelCall);
+    }
+}
+
+void qm7240fp_App::setUnconfirmed(int indx, bool unconfirmed)
+{
+    if (indx < 1 || indx > groupCount * channelsPerGroup || d_demo)
+        return;
+    m_unconfirmed[indx - 1] = unconfirmed;
+    qm7240_dblCtrl *ctrl = dacCtrl[(indx - 1) / channelsPerGroup][(indx - 1) % channelsPerGroup];
+    QString help = ctrlHelp(indx);
+    if (unconfirmed) {
+        QPalette palette = ctrl->palette();
+        palette.setColor(QPalette::Base, unconfirmedBase);
+        ctrl->setPalette(palette);
+        help += QStringLiteral("\nThis value is not confirmed by the card: its last write "
+                               "failed or was not made.");
+    } else {
+        // Back to the style's own colours.
+        ctrl->setPalette(QPalette());
+    }
+    ctrl->setToolTip(help);
+    // A marked value says so to assistive technology too; an unmarked one
+    // gives its tool tip, as before.
+    const QString description = unconfirmed ? help : QString();
+    if (ctrl->accessibleDescription() != description) {
+        ctrl->setAccessibleDescription(description);
+        if (QAccessible::isActive()) {
+            QAccessibleEvent changed(ctrl, QAccessible::DescriptionChanged);
+            QAccessible::updateAccessibility(&changed);
+        }
+    }
 }
 
 void qm7240fp_App::showQuantised(qm7240_dblCtrl *ctrl, double value)
@@ -524,82 +704,71 @@ void qm7240fp_App::showQuantised(qm7240_dblCtrl *ctrl, double value)
     ctrl->setValue(value);
 }
 
-// A round reads the channels of the groups in play, one per step, and gives
-// the event loop its turn between two steps, so the GUI thread never waits for
-// more than one driver call. The user's actions run between two steps, each
-// one complete, on the same GUI thread: a write or a range change goes to the
-// card at once and the round goes on (the channels it still reads show the
-// outputs as they now are); a reset drops the rest of the round (see
-// cardWasReset). A group taken out of play is skipped from the next step on.
+// A tick of the status poll. The poll itself (qm7240fp_statusPoll) reads the
+// channels of the groups in play one per step, resting after every call the
+// panel makes; this slot is what its tick runs.
 void qm7240fp_App::timeEvent_slot()
 {
     if (d_demo || m_pollStopped)
         return;
-    // A slow card or link stretches the round past its tick: the next round
-    // starts when this one ends, never on top of it.
-    if (m_pollNext >= 0) {
-        m_pollRoundOwed = true;
-        return;
-    }
-    m_pollNext = 0;
-    pollStepTimer->start(int(m_pollRestUntil.remainingTime()));
+    statusPoll->tick();
 }
 
-void qm7240fp_App::pollStep()
+ViStatus qm7240fp_App::readStatus(int index)
 {
-    constexpr int channelCount = groupCount * channelsPerGroup;
-    // Out of play since the last step: skipped.
-    const auto inPlayFrom = [this](int i) {
-        while (i < channelCount && !m_grpKnown[i / channelsPerGroup])
-            ++i;
-        return i;
-    };
-    if (m_pollNext >= 0)
-        m_pollNext = inPlayFrom(m_pollNext);
-    if (m_pollNext < 0 || m_pollNext >= channelCount) {
-        m_pollNext = -1;
-        return;
-    }
-
-    const int i = m_pollNext;
-    m_pollNext = inPlayFrom(i + 1);
     ViUInt16 stat = 0;
-    QElapsedTimer took;
-    took.start();
-    const ViStatus status = qm7240_getDACStatus(vi(), i + 1, &stat);
-    const int pauseMs = qm7240fp_pollPauseMs(double(took.nsecsElapsed()) / 1e6);
-    m_pollRestUntil.setRemainingTime(pauseMs, Qt::PreciseTimer);
-    if (status != VI_SUCCESS) {
-        // Stopped for good: a card that cannot report its status would
-        // otherwise bury the user in boxes. The lamps say so before the
-        // box does.
-        statusTimer->stop();
-        abandonPollRound();
-        m_pollStopped = true;
-        showLampStates();
-        reportStatus(status, getDACStatusCall);
-        return;
-    }
-    // Any error status lights the lamp; the lamp's value 2 is kept for
-    // the "not monitored" look.
-    if (qm6080fp_led *led = errorLed[i / channelsPerGroup][i % channelsPerGroup])
-        led->setValue(stat != 0 ? 1 : 0);
-
-    if (m_pollNext >= channelCount) {
-        m_pollNext = -1;
-        if (!m_pollRoundOwed)
-            return;
-        m_pollRoundOwed = false;
-        m_pollNext = 0;
-    }
-    pollStepTimer->start(pauseMs);
+    const ViStatus status = qm7240_getDACStatus(vi(), index + 1, &stat);
+    // Any error status lights the lamp; the lamp's value 2 is kept for the
+    // "not monitored" look.
+    if (status == VI_SUCCESS)
+        if (qm6080fp_led *led = errorLed[index / channelsPerGroup][index % channelsPerGroup])
+            led->setValue(stat != 0 ? 1 : 0);
+    return status;
 }
 
-void qm7240fp_App::abandonPollRound()
+void qm7240fp_App::pollFailed(int, ViStatus status)
 {
-    pollStepTimer->stop();
-    m_pollNext = -1;
-    m_pollRoundOwed = false;
+    // Stopped until the user resumes: a card that cannot report its status
+    // would otherwise bury the user in boxes. The lamps and the button say
+    // so before the box does.
+    m_pollStopped = true;
+    showLampStates();
+    resumeButton->show();
+    placeResumeButton();
+    reportStatus(status, getDACStatusCall);
+}
+
+void qm7240fp_App::resumeMonitoring()
+{
+    // Reads only: nothing is written to the card by resuming.
+    if (!d_demo && m_pollStopped && anyCurrentGroupInPlay())
+        statusPoll->resume();
+}
+
+void qm7240fp_App::pollResumed()
+{
+    m_pollStopped = false;
+    showLampStates();
+    resumeButton->hide();
+}
+
+void qm7240fp_App::resizeEvent(QResizeEvent *event)
+{
+    qm6080fp_AppFC::resizeEvent(event);
+    placeResumeButton();
+}
+
+void qm7240fp_App::placeResumeButton()
+{
+    // In the free room of the button column, under the Active lamp's box and
+    // as wide as Reset Device, outside the layout: showing it moves nothing.
+    if (!resumeButton || !activeLed || !resetButton)
+        return;
+    const QRect above = activeLed->parentWidget()->geometry();
+    const QRect below = resetButton->geometry();
+    const int gap = fontMetrics().height() / 2;
+    resumeButton->setGeometry(below.x(), above.bottom() + 1 + gap, below.width(),
+                              resumeButton->sizeHint().height());
 }
 
 void qm7240fp_App::reportStatus(ViStatus status, const char *callText)

@@ -1,7 +1,7 @@
 #ifndef QM7240FP_APP_H
 #define QM7240FP_APP_H
 
-#include <QDeadlineTimer>
+#include <QElapsedTimer>
 
 #include "frame/qm6080fp_appfc.h"
 #include "visa.h"
@@ -12,10 +12,13 @@ class QGroupBox;
 class QHBoxLayout;
 class QLabel;
 class QLineEdit;
+class QPushButton;
+class QResizeEvent;
 class QTimer;
 class qm6080fp_genFC;
 class qm6080fp_led;
 class qm7240_dblCtrl;
+class qm7240fp_statusPoll;
 
 // Main window of the 7240 soft front panel: four groups of four DAC channels,
 // current groups with a selectable range and an output-error lamp per channel,
@@ -45,7 +48,12 @@ protected:
     qm6080fp_led *errorLed[4][4] = {};
     QComboBox *rangeComboBox[4] = {};
     QLineEdit *rangeLineEdit[4] = {};
+    // The status poll's 400 ms tick; the poll owns it.
     QTimer *statusTimer = nullptr;
+    // The status poll, and the pace of every call the panel makes on the card.
+    qm7240fp_statusPoll *statusPoll = nullptr;
+    // Shown while the status poll is stopped: reads every channel again.
+    QPushButton *resumeButton = nullptr;
     // What the card reported; meaningful only while m_grpKnown holds.
     ViInt32 m_grpType[4] = {};
     double m_loLimit[4] = {};
@@ -54,21 +62,17 @@ protected:
     // would not say, at start-up or after a reset). Such a group is left
     // alone for the rest of the run: no range call, no write, no poll.
     bool m_grpKnown[4] = {true, true, true, true};
-    // The status poll stopped after a non-zero status; it never restarts.
+    // The status poll stopped after a non-zero status; only Resume Monitoring restarts it.
     bool m_pollStopped = false;
-    // statusTimer starts a round of the status poll every 400 ms; the round
-    // reads one channel per step, paced by pollStepTimer.
-    QTimer *pollStepTimer = nullptr;
-    // Index of the channel the round under way reads next; -1: no round.
-    int m_pollNext = -1;
-    // A tick came while a slow round was still under way.
-    bool m_pollRoundOwed = false;
-    // The end of the pause the last status read asked for: a new round
-    // waits that out too.
-    QDeadlineTimer m_pollRestUntil{0};
+    // Channels whose value on screen the card did not confirm: their last
+    // write failed, or was not made after a link failure.
+    bool m_unconfirmed[16] = {};
 
     // Shows the card's state after a confirmed reset, without writing to it.
     void cardWasReset() override;
+    void resetStarting() override;
+    void resetReturned(double ms) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void buildGroup(int g, QGridLayout *groupGrid);
@@ -84,9 +88,20 @@ private:
     // Greys a lamp that nothing watches any more and says why in its help.
     void showLampState(int g, int k);
     void showLampStates();
-    // Reads the next channel of the round under way, then schedules the step after it.
-    void pollStep();
-    void abandonPollRound();
+    // The status poll's read of channel `index` (0 to 15), shown on its lamp.
+    ViStatus readStatus(int index);
+    // The poll stopped after `status` from channel `index`.
+    void pollFailed(int index, ViStatus status);
+    void resumeMonitoring();
+    void pollResumed();
+    void placeResumeButton();
+    // Runs a driver call of the panel's own and tells the poll how long it took.
+    template <class Call> ViStatus onCard(Call call);
+    // Writes channel `indx` and shows whether the card confirmed it; a link
+    // failure ends the action under way.
+    void writeChannel(int indx, double cardValue);
+    // Marks channel `indx`'s value as not confirmed by the card, or clears the mark.
+    void setUnconfirmed(int indx, bool unconfirmed);
     // Puts a control on a range and value without writing the channel.
     void setControlQuietly(qm7240_dblCtrl *ctrl, double lo, double hi, double value);
     // Sets a channel's control to its quantised value without writing it again.
@@ -96,6 +111,16 @@ private:
 
     // Each group's range row, for a range field that replaces the combo box.
     QHBoxLayout *rangeRow[4] = {};
+
+    // One action of the panel: the start-up, a range change, a write, a
+    // reset's follow-up. A link failure in any of its calls ends it: the
+    // calls after it are not made. Nested scopes belong to the outermost.
+    class actionScope;
+    int m_actionDepth = 0;
+    bool m_actionCut = false;
+    // The value a write that waits for the event loop's turn will send, per channel.
+    double m_waitingValue[16] = {};
+    QElapsedTimer m_clock;
 };
 
 #endif

@@ -48,6 +48,7 @@ struct JournalFigures
     double windowMs = 0.0;     // from mark to mark
     double ch6MeanGapMs = 0.0; // between two reads of channel 6
     int ch6Reads = 0;
+    std::vector<double> ch6WritesEndMs; // when each write of channel 6 returned
 };
 
 JournalFigures readJournal(const QString &path)
@@ -78,6 +79,9 @@ JournalFigures readJournal(const QString &path)
         if (call == QLatin1String("qm7240_getDACStatus") &&
             line.value(QStringLiteral("channel")).toInt() == 6)
             ch6.push_back(t);
+        if (call == QLatin1String("qm7240_writeChannel") &&
+            line.value(QStringLiteral("channel")).toInt() == 6)
+            f.ch6WritesEndMs.push_back(t);
     }
     if (marks.size() < 2)
         return f;
@@ -142,12 +146,14 @@ bool runCase(QApplication &app, const QTemporaryDir &dir, int delayMs)
     while (settle.elapsed() < settleMs)
         app.processEvents();
 
-    using Clock = std::chrono::steady_clock;
     GuiGapMeter gaps;
 
     // A user who types a value now and then, at moments that fall anywhere
-    // in the poll's rounds: posted from another thread, as input arrives.
-    std::vector<double> writeMs;
+    // in the poll's rounds: posted from another thread, as input arrives. The
+    // moments are taken on the simulator's clock, which the journal's times
+    // count on: the value reaches the card when its write returns, which may
+    // be after the rest that follows the call under way.
+    std::vector<double> postedSimMs;
     std::atomic<bool> stop{false};
     int edits = 0;
     std::thread user;
@@ -157,15 +163,12 @@ bool runCase(QApplication &app, const QTemporaryDir &dir, int delayMs)
                 std::this_thread::sleep_for(std::chrono::milliseconds(500 + (k * 137) % 400));
                 if (stop)
                     break;
-                const Clock::time_point posted = Clock::now();
+                postedSimMs.push_back(sim_clockMs());
                 QMetaObject::invokeMethod(
                     &panel,
-                    [&, posted] {
+                    [&] {
                         // Alternating values, so that every edit changes the value.
                         ctrl6->setValue((++edits % 2) != 0 ? 1.0 : 2.0);
-                        writeMs.push_back(
-                            std::chrono::duration<double, std::milli>(Clock::now() - posted)
-                                .count());
                     },
                     Qt::QueuedConnection);
             }
@@ -190,6 +193,15 @@ bool runCase(QApplication &app, const QTemporaryDir &dir, int delayMs)
     // Edits still queued die with the panel's posted events.
 
     const JournalFigures j = readJournal(journalPath);
+    // Each edit reached the card with the first write of channel 6 that
+    // returned after it was posted.
+    std::vector<double> writeMs;
+    for (double posted : postedSimMs)
+        for (double end : j.ch6WritesEndMs)
+            if (end >= posted) {
+                writeMs.push_back(end - posted);
+                break;
+            }
     double writeMean = 0.0;
     double writeMax = 0.0;
     for (double w : writeMs) {

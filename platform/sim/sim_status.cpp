@@ -56,6 +56,7 @@ const StatusEntry statusTable[] = {
     STATUS(VI_ERROR_INV_MECH, Visa, "Invalid mechanism specified."),
     STATUS(VI_ERROR_ALLOC, Visa,
            "Insufficient system resources to perform necessary memory allocation."),
+    STATUS(VI_ERROR_IO, Visa, "Could not perform operation because of I/O error."),
     STATUS(VI_ERROR_NSUP_OPER, Visa,
            "The given session or object reference does not support this operation."),
     STATUS(VI_ERROR_USER_BUF, Visa,

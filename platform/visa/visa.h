@@ -125,6 +125,7 @@ typedef ViUInt32 ViEventType;
 #define VI_ERROR_INV_EVENT ((ViStatus)0xBFFF0026L)
 #define VI_ERROR_INV_MECH ((ViStatus)0xBFFF0027L)
 #define VI_ERROR_ALLOC ((ViStatus)0xBFFF003CL)
+#define VI_ERROR_IO ((ViStatus)0xBFFF003EL)
 #define VI_ERROR_NSUP_OPER ((ViStatus)0xBFFF0067L)
 #define VI_ERROR_USER_BUF ((ViStatus)0xBFFF0071L)
 #define VI_ERROR_RSRC_BUSY ((ViStatus)0xBFFF0072L)

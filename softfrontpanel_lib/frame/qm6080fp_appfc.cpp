@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QPushButton>
 
 #include <memory>
@@ -124,13 +125,23 @@ void qm6080fp_AppFC::closeEvent(QCloseEvent *event)
 
 void qm6080fp_AppFC::cardWasReset() {}
 
+void qm6080fp_AppFC::resetStarting() {}
+
+void qm6080fp_AppFC::resetReturned(double) {}
+
 void qm6080fp_AppFC::resetDevice()
 {
-    QApplication::setOverrideCursor(Qt::BusyCursor);
     const bool reset = !d_demo && d_fc;
-    ViStatus status = VI_SUCCESS;
     if (reset)
+        resetStarting();
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    ViStatus status = VI_SUCCESS;
+    if (reset) {
+        QElapsedTimer took;
+        took.start();
         status = d_fc->resetCard(d_vi);
+        resetReturned(double(took.nsecsElapsed()) / 1e6);
+    }
     // The box that may follow is a question to the user, not part of the wait.
     QApplication::restoreOverrideCursor();
 

@@ -28,6 +28,10 @@ protected:
     // reset state instead of what it showed before. The busy cursor is gone by
     // then: the panel may have to show a box. Does nothing here.
     virtual void cardWasReset();
+    // Around the card's reset (never in demo mode): before the call, and
+    // right after it returned, `ms` later, before any box. Do nothing here.
+    virtual void resetStarting();
+    virtual void resetReturned(double ms);
 
     ViSession d_vi = 0;
     int d_demo = 0;

@@ -297,12 +297,22 @@ def grey_pixels(panel, wid):
     return out.count("#808080")
 
 
+def amber_pixels(panel, wid):
+    """How many pixels of the window have the amber of a value the card did not confirm."""
+    path = os.path.join(panel.workdir, "marks.png")
+    panel.screenshot(wid, path)
+    out = subprocess.run(["convert", path, "txt:-"], check=True, capture_output=True,
+                         text=True).stdout
+    return out.count("#FFD68C")
+
+
 def case_link_drops(binary):
-    # The carrier's link goes down 5 s after the simulator's start, for 3 s,
-    # with VISA's default timeout of 2 s.
+    # The carrier's link goes down 5 s after the simulator's start, for 8 s,
+    # with VISA's default timeout of 2 s; channel 6 is open.
     link = ("    link:\n"
-            "      down: [{after_ms: 5000, for_ms: 3000}]\n")
-    yaml = one_dac_card().replace("    logical_address: 5\n", "    logical_address: 5\n" + link)
+            "      down: [{after_ms: 5000, for_ms: 8000}]\n")
+    yaml = one_dac_card("          open_circuit: [6]\n").replace(
+        "    logical_address: 5\n", "    logical_address: 5\n" + link)
     with Panel(binary, sim_yaml=yaml) as panel:
         answer_first_question(panel, "auto")
         main = panel.wait_window(MAIN_WINDOW)
@@ -320,18 +330,49 @@ def case_link_drops(binary):
               "the box's description: %r" % described)
         panel.keys(box, "Tab", "space")  # No: go on without the poll
         panel.wait_gone(box)
-        check(grey_pixels(panel, main) > grey_before + 8 * 20,
-              "the lamps did not turn grey")
+        check(grey_pixels(panel, main) > grey_before + 8 * 20, "the lamps did not turn grey")
 
-        # Wait for the link, by the journal's clock, then type into channel 6.
-        while failed["t_ms"] + 1000 * (time.monotonic() - seen_at) < 8500:
+        # 0-20mA for group 2 (its range box follows channel 8): the range
+        # call meets the dead link, one box, no write after it, and the four
+        # channels are marked.
+        mark = len(panel.journal())
+        panel.keys(main, *(["Tab"] * 13), "Down")
+        box = panel.wait_window(ERROR_BOX, timeout=60)
+        panel.keys(box, "Tab", "space")
+        panel.wait_gone(box)
+        got = card_calls(panel, mark)
+        check([(c[0], c[1], c[3]) for c in got] == [("setOutputRange", 2, VI_ERROR_TMO)],
+              "the range change on a dead link: %r" % got)
+        marked = amber_pixels(panel, main)
+        check(marked > 4 * 400, "the four channels are not marked (%d pixels)" % marked)
+        check(panel.titles() == [MAIN_WINDOW], "a second box: %r" % panel.titles())
+
+        # Once the link is back, by the journal's clock: Resume Monitoring
+        # (Alt+R) reads every channel again, and the lamps show the card.
+        while failed["t_ms"] + 1000 * (time.monotonic() - seen_at) < 13500:
             time.sleep(0.1)
+        reads = len(panel.calls("qm7240_getDACStatus"))
+        panel.keys(main, "alt+r")
+        resumed = panel.wait_calls("qm7240_getDACStatus", reads + 16)[reads:reads + 16]
+        check([(e["channel"], e["status"]) for e in resumed] == [(c, 0) for c in range(1, 17)],
+              "the resumed round: %r" % resumed)
+        time.sleep(0.5)
+        check(grey_pixels(panel, main) < grey_before + 8 * 20, "the lamps stayed grey")
+        check(len(panel.calls("qm7240_writeChannel")) == 8, "resuming wrote to the card")
+
+        # 5 typed into channel 6 reaches the card, clears its mark, lights its lamp.
+        # Group 2's range box still has the focus: back to channel 6 from there.
         writes = len(panel.calls("qm7240_writeChannel"))
-        type_into_channel6(panel, main, "5")
+        panel.keys(main, "shift+Tab", "shift+Tab", "shift+Tab")
+        panel.type_text(main, "5")
         last = panel.wait_calls("qm7240_writeChannel", writes + 1)[-1]
         check(last["channel"] == 6 and last["status"] == 0, "the write after the link: %r" % last)
-        check(panel.titles() == [MAIN_WINDOW], "a second box: %r" % panel.titles())
-        check(len(panel.calls("qm7240_getDACStatus")) == len(polls), "polled after the box")
+        reads = len(panel.calls("qm7240_getDACStatus"))
+        lit = [e for e in panel.wait_calls("qm7240_getDACStatus", reads + 16)[reads:]
+               if e["channel"] == 6]
+        check(lit and lit[0].get("stat") == 1, "channel 6's status after 5 mA: %r" % lit)
+        time.sleep(0.5)
+        check(amber_pixels(panel, main) < marked, "channel 6 is still marked")
         close_main_window(panel, main)
         check(panel.wait_exit() == 0, "exit status %d" % panel.proc.returncode)
 

@@ -3,6 +3,7 @@
 
 #include "about/qm6080fp_about.h"
 #include "qm7240fp_app.h"
+#include "qm7240fp_statuspoll.h"
 
 // The DAC panel with its members in reach of the tests. It adds no
 // meta-object of its own, so it is still a qm7240fp_App to the toolkit.
@@ -21,9 +22,12 @@ public:
     using qm7240fp_App::m_grpType;
     using qm7240fp_App::m_hiLimit;
     using qm7240fp_App::m_loLimit;
+    using qm7240fp_App::m_unconfirmed;
     using qm7240fp_App::rangeComboBox;
     using qm7240fp_App::rangeLabel;
     using qm7240fp_App::rangeLineEdit;
+    using qm7240fp_App::resumeButton;
+    using qm7240fp_App::statusPoll;
     using qm7240fp_App::statusTimer;
 };
 

@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -61,7 +62,8 @@ private slots:
     void resetShowsCardState();
     void resetWithRangeOfNoKind_data();
     void resetWithRangeOfNoKind();
-    void userRangeFailure();
+    void actionAfterFailure_data();
+    void actionAfterFailure();
     void exitFromErrorBox();
     void exitFromErrorBoxChild();
     void demoMode();
@@ -115,6 +117,9 @@ QString warningBoxText(ViStatus status)
 {
     return QStringLiteral("Warning: [%1]").arg(driverText(status));
 }
+
+// An error of the driver's own, which is no link failure: the action goes on.
+constexpr int driverError = -1074001000;
 
 const char writeCall[] = "qm7240_writeChannel(vi(), indx, val)";
 const char setRangeCall[] =
@@ -186,6 +191,14 @@ QList<int> polledChannels(const SimFixture &sim)
     for (const QJsonObject &line : sim.calls(QStringLiteral("qm7240_getDACStatus")))
         channels << intOf(line, "channel");
     return channels;
+}
+
+QList<int> channels(int from, int to)
+{
+    QList<int> list;
+    for (int i = from; i <= to; ++i)
+        list << i;
+    return list;
 }
 
 QStringList normalStartup()
@@ -377,6 +390,7 @@ void TestPanel::startupRealMode()
     QVERIFY(panel->statusTimer->isActive());
     QCOMPARE(panel->statusTimer->interval(), 400);
     QCOMPARE(panel->statusTimer->parent(), static_cast<QObject *>(panel.get()));
+    QVERIFY(panel->resumeButton->isHidden());
 
     // The card's page of the About dialog.
     QVERIFY(panel->aboutDialog);
@@ -708,6 +722,7 @@ void TestPanel::pollFailure()
     // appears, the lit one stays red, and each says why.
     QCOMPARE(polledChannels(sim), (QList<int>{1, 2, 3, 4, 5, 6}));
     QCOMPARE(lamp1InBox, 2);
+    QVERIFY(!panel->resumeButton->isHidden());
     for (int pass = 0; pass < 2; ++pass) {
         if (pass == 1) {
             // And the poll never comes back.
@@ -805,6 +820,28 @@ void TestPanel::slowCardRound()
     const int next = calls.at(1).section(' ', 1).toInt();
     const int after = calls.at(2).section(' ', 1).toInt();
     QVERIFY2(next > 1 && after == next % 16 + 1, qPrintable(calls.join(", ")));
+    // The poll rests after the user's calls as after its own reads: the next
+    // read starts at least as long after the user's last call as it took.
+    const auto checkRestAfterWrites = [&sim] {
+        const QJsonObject written = sim.calls(QStringLiteral("qm7240_writeChannel")).last();
+        for (const QJsonObject &read : sim.calls(QStringLiteral("qm7240_getDACStatus"))) {
+            const double start = read.value("t_ms").toDouble() - read.value("dur_ms").toDouble();
+            if (start < written.value("t_ms").toDouble())
+                continue;
+            QVERIFY2(start - written.value("t_ms").toDouble() >= written.value("dur_ms").toDouble(),
+                     qPrintable(QString::number(start - written.value("t_ms").toDouble())));
+            return;
+        }
+        QFAIL("no read after the writes");
+    };
+    checkRestAfterWrites();
+    // A range change mid-round: its calls one after the other, then the rest.
+    QTRY_VERIFY_WITH_TIMEOUT(midRound(), 5000);
+    sim.clearJournal();
+    QTest::keyClick(panel->rangeComboBox[0], Qt::Key_Down);
+    QTRY_VERIFY_WITH_TIMEOUT(polledChannels(sim).size() >= 2, 5000);
+    QCOMPARE(sim.calls(QStringLiteral("qm7240_writeChannel")).size(), 4);
+    checkRestAfterWrites();
 
     // A reset in the middle of a round drops the rest of it: the next read
     // after the card's state is channel 1 of a fresh round.
@@ -845,12 +882,35 @@ void TestPanel::linkDrops()
     QVERIFY(!panel->statusTimer->isActive());
     for (int i = 0; i < 8; ++i)
         QCOMPARE(panel->errorLed[i / 4][i % 4]->currentValue(), 2);
+    QVERIFY(!panel->resumeButton->isHidden());
 
-    // Back up: a value typed into channel 6 reaches the card.
+    // Resumed while the link is still down: one more box, and the button stays.
+    auto resumeBox = ModalAnswerer::instance().click(QStringLiteral("No"));
+    const int readsBefore = polledChannels(sim).size();
+    panel->resumeButton->click();
+    QTRY_VERIFY_WITH_TIMEOUT(resumeBox->seen, 5000);
+    QCOMPARE(resumeBox->text, errorBoxText(statusCall, VI_ERROR_TMO));
+    QCOMPARE(polledChannels(sim).size(), readsBefore + 1);
+    QVERIFY(!panel->resumeButton->isHidden());
+    QVERIFY(!panel->statusTimer->isActive());
+
+    // Back up: Resume Monitoring reads every channel again, writes nothing,
+    // and the poll runs as before; a value typed into channel 6 reaches the card.
     waitUntil(3200);
     sim.clearJournal();
+    panel->resumeButton->click();
+    QTRY_VERIFY_WITH_TIMEOUT(panel->resumeButton->isHidden(), 5000);
+    QVERIFY(panel->statusTimer->isActive());
+    QCOMPARE(polledChannels(sim).mid(0, 16), channels(1, 16));
+    for (int i = 0; i < 8; ++i)
+        QCOMPARE(panel->errorLed[i / 4][i % 4]->currentValue(), 0);
+    QCOMPARE(sim.calls(QStringLiteral("qm7240_writeChannel")).size(), 0);
+    sim.clearJournal();
     typeInto(ctrl6, QStringLiteral("5"));
-    QCOMPARE(panelCalls(sim, panel->vi(), true), QStringList{write(6, 0.004999954222934309)});
+    QTRY_COMPARE_WITH_TIMEOUT(sim.calls(QStringLiteral("qm7240_writeChannel")).size(), 1, 5000);
+    QCOMPARE(panelCalls(sim, panel->vi()), QStringList{write(6, 0.004999954222934309)});
+    // Stopped here by hand, so that the next drop meets the write alone.
+    panel->statusPoll->stop();
 
     // Down again: the write waits out VISA's timeout and its box follows.
     waitUntil(4200);
@@ -863,6 +923,7 @@ void TestPanel::linkDrops()
     QCOMPARE(writes.size(), 1);
     QVERIFY(writes[0].value(QStringLiteral("dur_ms")).toDouble() >= 300.0);
     QCOMPARE(polledChannels(sim), QList<int>());
+    QVERIFY(panel->m_unconfirmed[5]);
 }
 
 void TestPanel::startupFailures_data()
@@ -875,30 +936,40 @@ void TestPanel::startupFailures_data()
     QTest::addColumn<QString>("revision");
     QTest::addColumn<QString>("serial");
 
+    const int error = driverError;
     const int tmo = VI_ERROR_TMO;
     const int warn = VI_WARN_NSUP_ID_QUERY;
     // The start-up calls with call number `index` failing with `status`; an
-    // error is answered No, a warning OK.
+    // error is answered No, a warning OK. After a link failure no call follows.
     const auto row = [](const char *name, const char *operation, const QString &rule, int index,
                         int status, const QString &boxText, const char *model = "7240-AA",
                         const char *revision = "2.3.4.5", const char *serial = "00001a2b") {
         QStringList calls = normalStartup();
         calls[index] = failed(calls[index], status);
+        if (status == VI_ERROR_TMO)
+            calls = calls.mid(0, index + 1);
         QTest::newRow(name) << failing(QLatin1String(operation), rule) << boxText
                             << (status < 0 ? "No" : "OK") << calls << model << revision << serial;
     };
     row("range read of group 4 fails", "qm7240_getOutputRange",
-        QStringLiteral("{status: %1, group: 4}").arg(tmo), 13, tmo,
-        errorBoxText(getRangeCall, tmo));
+        QStringLiteral("{status: %1, group: 4}").arg(error), 13, error,
+        errorBoxText(getRangeCall, error));
     row("range selection of group 2 warns", "qm7240_setOutputRange",
         QStringLiteral("{status: %1, group: 2}").arg(warn), 7, warn, warningBoxText(warn));
     row("start-up write of channel 3 fails", "qm7240_writeChannel",
-        QStringLiteral("{status: %1, channel: 3}").arg(tmo), 4, tmo, errorBoxText(writeCall, tmo));
+        QStringLiteral("{status: %1, channel: 3}").arg(error), 4, error,
+        errorBoxText(writeCall, error));
     // The page then shows what the zeroed variables hold, not garbage.
-    row("serial number read fails", "qm7240_readSerialNo", QString::number(tmo), 14, tmo,
-        errorBoxText(serialCall, tmo), "7240-", "2.3.4.5", "00000000");
+    row("serial number read fails", "qm7240_readSerialNo", QString::number(error), 14, error,
+        errorBoxText(serialCall, error), "7240-", "2.3.4.5", "00000000");
     row("revision query warns", "qm7240_revision_query", QString::number(warn), 15, warn,
         warningBoxText(warn), "7240-AA", "");
+    // The link fails at channel 3: channels 3 and 4 are not confirmed, groups 2
+    // to 4 are not asked, nor is the About page's, and the poll waits for the
+    // user's Resume Monitoring.
+    row("the link fails at the start-up write of channel 3", "qm7240_writeChannel",
+        QStringLiteral("{status: %1, channel: 3}").arg(tmo), 4, tmo, errorBoxText(writeCall, tmo),
+        "7240-", "", "00000000");
 }
 
 void TestPanel::startupFailures()
@@ -925,9 +996,19 @@ void TestPanel::startupFailures()
     QCOMPARE(panel->aboutDialog->currentModel(), model);
     QCOMPARE(panel->aboutDialog->currentRevision(), revision);
     QVERIFY(hasLabel(panel->aboutDialog, serial));
-    QVERIFY(panel->statusTimer->isActive());
     QCOMPARE(panel->rangeComboBox[0]->currentIndex(), 0);
     QCOMPARE(panel->dacCtrl[0][0]->maximum(), 24.0);
+    const bool link = calls.size() < normalStartup().size();
+    QCOMPARE(panel->statusTimer->isActive(), !link);
+    QCOMPARE(panel->resumeButton->isVisibleTo(panel.get()), link);
+    // A failed write marks its channel; after a link failure, so do the
+    // writes not made.
+    const bool writeFailed = fail.contains(QLatin1String("qm7240_writeChannel"));
+    for (int channel = 1; channel <= 16; ++channel)
+        QCOMPARE(panel->m_unconfirmed[channel - 1],
+                 (writeFailed && channel == 3) || (link && channel == 4));
+    for (int g = 1; link && g < 4; ++g)
+        checkLeftAlone(panel.get(), g, QStringLiteral("not read"));
 }
 
 void TestPanel::unreadableGroupLeftAlone_data()
@@ -938,13 +1019,13 @@ void TestPanel::unreadableGroupLeftAlone_data()
     QTest::addColumn<QList<int>>("polled");
 
     QStringList calls = normalStartup();
-    calls[12] = failed(calls[12], VI_ERROR_TMO);
+    calls[12] = failed(calls[12], driverError);
     QTest::newRow("voltage group 3") << QString::fromLatin1(defaultGroups) << 3 << calls
                                      << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 13, 14, 15, 16};
     // Then no lamp is left to watch, and the poll does not run.
     QTest::newRow("the only current group")
         << "[current, {voltage: [-10, 10]}, {voltage: [0, 5]}, {voltage: [0, 1]}]" << 1
-        << QStringList{failed(QStringLiteral("getOutputRange 1"), VI_ERROR_TMO),
+        << QStringList{failed(QStringLiteral("getOutputRange 1"), driverError),
                        "getOutputRange 2",
                        "getOutputRange 3",
                        "getOutputRange 4",
@@ -962,14 +1043,14 @@ void TestPanel::unreadableGroupLeftAlone()
 
     SimFixture sim(systemYaml(
         groups, failing(QStringLiteral("qm7240_getOutputRange"),
-                        QStringLiteral("{status: %1, group: %2}").arg(VI_ERROR_TMO).arg(group))));
+                        QStringLiteral("{status: %1, group: %2}").arg(driverError).arg(group))));
     qm7240_fc fc;
     ModalAnswerer::instance().click(QStringLiteral("Auto Find"));
     auto readBox = ModalAnswerer::instance().click(QStringLiteral("No"));
     auto panel = std::make_unique<PanelProbe>(&fc);
 
     // One box, for the read; the group never hears from the panel again.
-    QCOMPARE(readBox->text, errorBoxText(getRangeCall, VI_ERROR_TMO));
+    QCOMPARE(readBox->text, errorBoxText(getRangeCall, driverError));
     QCOMPARE(panelCalls(sim, panel->vi(), true), calls);
     const int g = group - 1;
     checkLeftAlone(panel.get(), g, QStringLiteral("could not be read"));
@@ -1002,7 +1083,7 @@ void TestPanel::resetShowsCardState_data()
 
     const QStringList reads{"getOutputRange 1", "getOutputRange 2", "getOutputRange 3",
                             "getOutputRange 4"};
-    const int tmo = VI_ERROR_TMO;
+    const int error = driverError;
     const int warn = VI_WARN_NSUP_ID_QUERY;
     QTest::newRow("reset") << QString() << QString() << QString() << QStringList{"reset"} + reads
                            << true << true;
@@ -1011,10 +1092,10 @@ void TestPanel::resetShowsCardState_data()
                    QStringLiteral("{status: %1, channel: 16, after: 1}").arg(warn))
         << "OK" << QString() << QStringList{"reset"} + reads << true << true;
     QStringList unread = QStringList{"reset"} + reads;
-    unread[1] = failed(unread[1], tmo);
+    unread[1] = failed(unread[1], error);
     QTest::newRow("group 1 unreadable after the reset")
         << failing(QStringLiteral("qm7240_getOutputRange"),
-                   QStringLiteral("{status: %1, group: 1, after: 1}").arg(tmo))
+                   QStringLiteral("{status: %1, group: 1, after: 1}").arg(error))
         << QString() << "No" << unread << true << false;
     QTest::newRow("reset warns") << failing(QStringLiteral("qm7240_reset"), QString::number(warn))
                                  << QString() << "OK"
@@ -1131,27 +1212,103 @@ void TestPanel::resetWithRangeOfNoKind()
                           "getOutputRange 4"}));
 }
 
-void TestPanel::userRangeFailure()
+void TestPanel::actionAfterFailure_data()
 {
-    SimFixture sim(
-        cardWith(failing(QStringLiteral("qm7240_setOutputRange"),
-                         QStringLiteral("{status: %1, group: 1, after: 1}").arg(VI_ERROR_TMO))));
+    QTest::addColumn<QString>("fail");
+    QTest::addColumn<bool>("reset"); // the action: Reset Device, else 4-20mA for group 1
+    QTest::addColumn<QString>("boxText");
+    QTest::addColumn<QStringList>("calls");
+    QTest::addColumn<QList<int>>("marked");
+
+    const int tmo = VI_ERROR_TMO;
+    const int lost = VI_ERROR_CONN_LOST;
+    const QString setRange = QStringLiteral("qm7240_setOutputRange");
+    // Channels 1 to 4 hold 0 mA: each is clamped to 4 mA and written, the
+    // range goes out, and all four are written again.
+    const QStringList clamped{write(1, 0.004), write(2, 0.004), write(3, 0.004), write(4, 0.004)};
+    const QString rangeCall = QStringLiteral("setOutputRange 1 3");
+    QTest::newRow("a driver error: the writes go on, the group keeps its range")
+        << failing(setRange, QStringLiteral("{status: %1, group: 1, after: 1}").arg(driverError))
+        << false << errorBoxText(setRangeCall, driverError)
+        << clamped + QStringList{failed(rangeCall, driverError)} + clamped << QList<int>{};
+    // No write follows: none of the four is confirmed.
+    QTest::newRow("the link times out at the range call")
+        << failing(setRange, QStringLiteral("{status: %1, group: 1, after: 1}").arg(tmo)) << false
+        << errorBoxText(setRangeCall, tmo) << clamped + QStringList{failed(rangeCall, tmo)}
+        << QList<int>{1, 2, 3, 4};
+    // Channel 2's first write was the start-up's.
+    QTest::newRow("the link is lost at a clamped write")
+        << failing(QStringLiteral("qm7240_writeChannel"),
+                   QStringLiteral("{status: %1, channel: 2, after: 1}").arg(lost))
+        << false << errorBoxText(writeCall, lost)
+        << QStringList{write(1, 0.004), failed(write(2, 0.004), lost)} << QList<int>{1, 2, 3, 4};
+    // The card confirmed its reset: group 2 is left alone, groups 3 and 4 not asked.
+    QTest::newRow("the link times out in a reset's follow-up")
+        << failing(QStringLiteral("qm7240_getOutputRange"),
+                   QStringLiteral("{status: %1, group: 2, after: 1}").arg(tmo))
+        << true << errorBoxText(getRangeCall, tmo)
+        << QStringList{"reset", "getOutputRange 1", failed("getOutputRange 2", tmo)}
+        << QList<int>{};
+}
+
+void TestPanel::actionAfterFailure()
+{
+    QFETCH(QString, fail);
+    QFETCH(bool, reset);
+    QFETCH(QString, boxText);
+    QFETCH(QStringList, calls);
+    QFETCH(QList<int>, marked);
+
+    SimFixture sim(cardWith(fail));
     qm7240_fc fc;
     auto panel = openPanel(fc);
     sim.clearJournal();
-
     auto box = ModalAnswerer::instance().click(QStringLiteral("No"));
-    QTest::keyClick(panel->rangeComboBox[0], Qt::Key_End);
+    if (reset)
+        panel->resetButton->click();
+    else
+        QTest::keyClick(panel->rangeComboBox[0], Qt::Key_End);
 
+    // One box; after a link failure nothing more of the action is tried.
     QVERIFY(box->seen);
-    QCOMPARE(box->text, errorBoxText(setRangeCall, VI_ERROR_TMO));
-    // The writes go on, and the group keeps the range chosen although the card refused it.
-    QCOMPARE(panelCalls(sim, panel->vi()),
-             (QStringList{write(1, 0.004), write(2, 0.004), write(3, 0.004), write(4, 0.004),
-                          failed(QStringLiteral("setOutputRange 1 3"), VI_ERROR_TMO),
-                          write(1, 0.004), write(2, 0.004), write(3, 0.004), write(4, 0.004)}));
-    QCOMPARE(panel->rangeComboBox[0]->currentIndex(), 2);
-    QCOMPARE(panel->m_loLimit[0], 4.0);
+    QCOMPARE(box->text, boxText);
+    QCOMPARE(panelCalls(sim, panel->vi()), calls);
+    if (reset) {
+        checkLeftAlone(panel.get(), 1, QStringLiteral("could not be read"));
+        QCOMPARE(panel->rangeLineEdit[2]->text(), QStringLiteral("-10-10V"));
+    } else {
+        QCOMPARE(panel->rangeComboBox[0]->currentIndex(), 2);
+        QCOMPARE(panel->m_loLimit[0], 4.0);
+    }
+
+    // A mark says "not confirmed by the card" on screen, in the tool tip and
+    // to assistive technology; the value stays as it was set.
+    const QColor screenBase =
+        QApplication::palette(panel->dacCtrl[1][0]).color(QPalette::Active, QPalette::Base);
+    const auto checkMarks = [&panel, &screenBase](const QList<int> &expected) {
+        for (int channel = 1; channel <= 8; ++channel) {
+            qm7240_dblCtrl *ctrl = panel->dacCtrl[(channel - 1) / 4][(channel - 1) % 4];
+            const bool mark = expected.contains(channel);
+            QCOMPARE(panel->m_unconfirmed[channel - 1], mark);
+            QCOMPARE(ctrl->palette().color(QPalette::Active, QPalette::Base) != screenBase, mark);
+            QCOMPARE(ctrl->toolTip().contains(QLatin1String("not confirmed by the card")), mark);
+            QCOMPARE(QAccessible::queryAccessibleInterface(ctrl)
+                         ->text(QAccessible::Description)
+                         .contains(QLatin1String("not confirmed by the card")),
+                     mark);
+        }
+    };
+    checkMarks(marked);
+    if (marked.isEmpty())
+        return;
+    QCOMPARE(panel->dacCtrl[0][0]->text(), QStringLiteral("4.000"));
+
+    // A write the card confirms clears its channel's mark; a confirmed reset clears all.
+    typeInto(panel->dacCtrl[0][0], QStringLiteral("5"));
+    marked.removeAll(1);
+    checkMarks(marked);
+    panel->resetButton->click();
+    checkMarks({});
 }
 
 void TestPanel::exitFromErrorBox()

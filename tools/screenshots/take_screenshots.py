@@ -53,6 +53,15 @@ STOPPED_POLL = ONE_CARD % """\
             qm7240_getDACStatus: {status: 1073481000, channel: 7, after: 12}
 """
 
+# The carrier's link drops 3 s after the start and stays down, with a 1 s
+# timeout; channel 6 is open.
+LINK_DOWN = ONE_CARD.replace("    logical_address: 5\n", """\
+    logical_address: 5
+    link:
+      timeout_ms: 1000
+      down: [{after_ms: 3000, for_ms: 600000}]
+""") % "          open_circuit: [6]\n"
+
 
 def splash_window(panel):
     """The splash screen is the program's top-level window named after the
@@ -163,6 +172,22 @@ def take(binary, out):
         panel.keys(main, "Tab")
         time.sleep(0.3)
         panel.screenshot(main, os.path.join(out, "main-poll-stopped.png"))
+
+    # The link drops: the poll's box, answered No; then 0-20mA for group 2
+    # gives one box, and its four channels are marked as not confirmed.
+    with Panel(binary, sim_yaml=LINK_DOWN) as panel:
+        answer_first_question(panel, "auto")
+        main = panel.wait_window(MAIN_WINDOW)
+        box = panel.wait_window(ERROR_BOX, timeout=60)
+        panel.keys(box, "Tab", "space")
+        panel.wait_gone(box)
+        # Group 2's range box follows channel 8.
+        panel.keys(main, *(["Tab"] * 13), "Down")
+        box = panel.wait_window(ERROR_BOX, timeout=60)
+        panel.keys(box, "Tab", "space")
+        panel.wait_gone(box)
+        time.sleep(0.3)
+        panel.screenshot(main, os.path.join(out, "main-link-failed.png"))
 
 
 def main():
