@@ -56,6 +56,10 @@ ViStatus readRegister(const char *call, qm6080_carrierContext *context, ViInt32 
         return rec.finish(QM6080_ERROR_INV_CARD);
     if (offset < 0 || offset > lastRegisterOffset || offset % 2 != 0)
         return rec.finish(QM6080_ERROR_INV_OFFSET);
+    // A register lives on the carrier: the read crosses the link, no lock held.
+    const sim::Link::Cost link = sim::Simulator::access()->sessionLinkCost(c->session);
+    if (const ViStatus down = sim::crossLink(link); down != VI_SUCCESS)
+        return rec.finish(down);
     ViUInt16 word = 0;
     if (offset == 0)
         word = c->info.modelCodes[card - 1];
@@ -130,9 +134,9 @@ ViStatus qm6080_openCarrier(ViSession vi, qm6080_carrierContext **context)
     // Reading the carrier's information block crosses the link; the lock is
     // let go before the wait.
     const sim::Link::Cost link = sim::Simulator::access()->sessionLinkCost(vi);
-    if (!sim::crossLink(link)) {
+    if (const ViStatus down = sim::crossLink(link); down != VI_SUCCESS) {
         delete c;
-        return rec.finish(VI_ERROR_TMO);
+        return rec.finish(down);
     }
     {
         auto state = sim::Simulator::access();

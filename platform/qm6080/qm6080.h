@@ -65,7 +65,8 @@ ViStatus qm6080_revisionText(ViChar revision[]);
                     is not negative hands out a context: after a failure the pointer may be stale
                     and must be neither read nor closed
     @return VI_SUCCESS; QM6080_ERROR_NO_CARRIER when no carrier answers; VI_ERROR_INV_OBJECT for a
-            bad session; QM6080_ERROR_NULL_POINTER
+            bad session; QM6080_ERROR_NULL_POINTER; VI_ERROR_TMO or VI_ERROR_CONN_LOST while the
+            carrier's link is down, as viOpen (so does a register read through the context)
  */
 ViStatus qm6080_openCarrier(ViSession vi, qm6080_carrierContext **context);
 

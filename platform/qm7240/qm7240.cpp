@@ -98,8 +98,8 @@ template <class Op> ViStatus onCard(CallRecord &rec, ViSession vi, Op op, Reach 
         if (reach == Reach::Card)
             link = state->linkCost(session->resource);
     }
-    if (!sim::crossLink(link, delay))
-        return rec.finish(VI_ERROR_TMO);
+    if (const ViStatus down = sim::crossLink(link, delay); down != VI_SUCCESS)
+        return rec.finish(down);
     auto state = sim::Simulator::access();
     const Session *session = state->find(vi, SessionKind::Driver);
     Card *card = session != nullptr ? state->card(*session) : nullptr;
@@ -155,8 +155,8 @@ ViStatus qm7240_init(ViConstRsrc rsrcName, ViUInt16 fcNumber, ViBoolean idQuery,
         openStatus = state->system.resources[size_t(resource)].openStatus;
         link = state->linkCost(resource);
     }
-    if (!sim::crossLink(link, delay))
-        return rec.finish(VI_ERROR_TMO);
+    if (const ViStatus down = sim::crossLink(link, delay); down != VI_SUCCESS)
+        return rec.finish(down);
     if (openStatus < VI_SUCCESS)
         return rec.finish(openStatus);
     {

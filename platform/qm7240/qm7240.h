@@ -7,7 +7,8 @@
  * Every call on a card crosses its carrier's link (a bus, a bridge, a LAN).
  * On the simulated system a resource's `link` adds its latency to each call;
  * while the link is down a call waits for VISA's I/O timeout and returns
- * VI_ERROR_TMO, as a driver that passes VISA's status through does, and
+ * VI_ERROR_TMO (or, where the window loses the connection, VI_ERROR_CONN_LOST
+ * at once), as a driver that passes VISA's status through does, and
  * qm7240_error_message describes it in VISA's words. qm7240_close frees its
  * session all the same.
  */

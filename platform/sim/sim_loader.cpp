@@ -279,13 +279,23 @@ private:
     void downWindows(const Field &f, std::vector<LinkWindow> &windows)
     {
         if (!f.value.IsSequence())
-            fail(f.line,
-                 "wrong type: down must be a list of {after_ms, for_ms}, not " + kindName(f.value));
+            fail(f.line, "wrong type: down must be a list of {after_ms, for_ms[, fails]}, not " +
+                             kindName(f.value));
         for (const auto &entry : f.value) {
             const int line = lineOf(entry, f.line);
             LinkWindow w;
             int found = 0;
-            for (const Field &wf : fields(entry, line, "a down window", {"after_ms", "for_ms"})) {
+            for (const Field &wf :
+                 fields(entry, line, "a down window", {"after_ms", "for_ms", "fails"})) {
+                if (wf.name == "fails") {
+                    // How a call fails in the window: after the timeout, or at once.
+                    const std::string how = text(wf, 16);
+                    if (how == "conn_lost")
+                        w.fails = VI_ERROR_CONN_LOST;
+                    else if (how != "timeout")
+                        fail(wf.line, "fails must be timeout or conn_lost, not " + quoted(how));
+                    continue;
+                }
                 if (wf.name == "after_ms")
                     w.afterMs = integer(wf, 0, maxLinkTimeMs);
                 else

@@ -25,8 +25,8 @@ Link::Cost Link::cost(double nowMs) const
     for (const LinkWindow &w : down)
         if (nowMs >= static_cast<double>(w.afterMs) &&
             nowMs < static_cast<double>(w.afterMs + w.forMs))
-            return {timeoutMs, true};
-    return {latencyMs, false};
+            return {w.fails == VI_ERROR_TMO ? timeoutMs : 0, w.fails};
+    return {latencyMs, VI_SUCCESS};
 }
 
 int System::find(const std::string &descriptor) const

@@ -73,6 +73,9 @@ struct LinkWindow
 {
     long long afterMs = 0;
     long long forMs = 0;
+    // What a call meets in it: VI_ERROR_TMO after VISA's timeout, or VI_ERROR_CONN_LOST at
+    // once, as after a carrier's reboot closed the connection.
+    ViStatus fails = VI_ERROR_TMO;
 };
 
 // The path from the computer to a carrier: a LAN, a bus or a bridge. Every call that needs the
@@ -84,11 +87,11 @@ struct Link
     std::vector<LinkWindow> down; // in time order, not overlapping
 
     // What a call that starts `nowMs` after the simulator's start costs: how long it waits (no
-    // lock held), and whether it then fails with VI_ERROR_TMO.
+    // lock held), and the status it then fails with (VI_SUCCESS: none).
     struct Cost
     {
         int waitMs = 0;
-        bool timesOut = false;
+        ViStatus fails = VI_SUCCESS;
     };
     Cost cost(double nowMs) const;
 };

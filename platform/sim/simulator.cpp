@@ -167,10 +167,10 @@ void sleepMs(int milliseconds)
         std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
-bool crossLink(const Link::Cost &link, int delayMs)
+ViStatus crossLink(const Link::Cost &link, int delayMs)
 {
-    sleepMs(link.timesOut ? link.waitMs : link.waitMs + delayMs);
-    return !link.timesOut;
+    sleepMs(link.fails != VI_SUCCESS ? link.waitMs : link.waitMs + delayMs);
+    return link.fails;
 }
 
 } // namespace sim

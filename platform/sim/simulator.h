@@ -84,9 +84,9 @@ double clockMs();
 void sleepMs(int milliseconds);
 
 // Waits out what a call costs on its link, and `delayMs` more while the link is up, without any
-// lock held. False when the link is down: the call has waited for VISA's timeout and fails with
-// VI_ERROR_TMO.
-bool crossLink(const Link::Cost &link, int delayMs = 0);
+// lock held. Returns VI_SUCCESS, or the status the call fails with while the link is down
+// (VI_ERROR_TMO once VISA's timeout passed, VI_ERROR_CONN_LOST at once).
+ViStatus crossLink(const Link::Cost &link, int delayMs = 0);
 
 } // namespace sim
 

@@ -74,6 +74,11 @@ ViStatus eventCall(CallRecord &rec, ViSession vi, ViEventType eventType, ViUInt1
     rec.set("session", static_cast<long long>(vi));
     rec.set("event_type", static_cast<long long>(eventType));
     rec.set("mechanism", static_cast<long long>(mechanism));
+    // On an instrument session the call reaches the device: it crosses the
+    // link, with the lock let go.
+    const sim::Link::Cost link = sim::Simulator::access()->sessionLinkCost(vi);
+    if (const ViStatus down = sim::crossLink(link); down != VI_SUCCESS)
+        return rec.finish(down);
     auto state = sim::Simulator::access();
     if (state->findResourceSession(vi) == nullptr &&
         state->find(vi, SessionKind::ResourceManager) == nullptr)
@@ -217,8 +222,8 @@ ViStatus viOpen(ViSession rm, ViConstRsrc name, ViAccessMode mode, ViUInt32 time
         link = state->linkCost(resource);
     }
     // Many threads wait out their open delays side by side: no lock is held while sleeping.
-    if (!sim::crossLink(link, delay))
-        return rec.finish(VI_ERROR_TMO);
+    if (const ViStatus down = sim::crossLink(link, delay); down != VI_SUCCESS)
+        return rec.finish(down);
     if (openStatus < VI_SUCCESS)
         return rec.finish(openStatus);
     auto state = sim::Simulator::access();
@@ -265,8 +270,8 @@ ViStatus viGetAttribute(ViObject vi, ViAttr attr, void *value)
         return rec.finish(VI_ERROR_INV_PARAMETER);
     // The lock is let go before the wait.
     const sim::Link::Cost link = sim::Simulator::access()->sessionLinkCost(vi);
-    if (!sim::crossLink(link))
-        return rec.finish(VI_ERROR_TMO);
+    if (const ViStatus down = sim::crossLink(link); down != VI_SUCCESS)
+        return rec.finish(down);
     auto state = sim::Simulator::access();
     const Session *session = state->findResourceSession(vi);
     if (session == nullptr)

@@ -223,8 +223,9 @@ ViStatus viParseRsrcEx(ViSession rm, ViConstRsrc name, ViUInt16 *intfType, ViUIn
     @param vi       receives the session
     @return the resource's configured open status (VI_SUCCESS by default; a warning still opens a
             session); VI_ERROR_RSRC_NFOUND; VI_ERROR_INV_RSRC_NAME; VI_ERROR_INV_OBJECT;
-            VI_ERROR_TMO after the link's timeout while the resource's link is down (the
-            simulation file's `link`, which also adds its latency to every call on the resource)
+            VI_ERROR_TMO after the link's timeout while the resource's link is down, or
+            VI_ERROR_CONN_LOST at once in a window that loses the connection (the simulation
+            file's `link`, which also adds its latency to every call on the resource)
  */
 ViStatus viOpen(ViSession rm, ViConstRsrc name, ViAccessMode mode, ViUInt32 timeout, ViSession *vi);
 
@@ -243,8 +244,8 @@ ViStatus viClose(ViObject vi);
                   VI_ATTR_RSRC_CLASS: "INSTR" or "SOCKET")
     @param value  receives the value
     @return VI_SUCCESS; VI_ERROR_NSUP_ATTR when the resource has no such attribute;
-            VI_ERROR_INV_OBJECT; VI_ERROR_INV_PARAMETER for a null value; VI_ERROR_TMO while the
-            resource's link is down
+            VI_ERROR_INV_OBJECT; VI_ERROR_INV_PARAMETER for a null value; VI_ERROR_TMO or
+            VI_ERROR_CONN_LOST while the resource's link is down, as viOpen
  */
 ViStatus viGetAttribute(ViObject vi, ViAttr attr, void *value);
 
@@ -254,7 +255,8 @@ ViStatus viGetAttribute(ViObject vi, ViAttr attr, void *value);
     @param eventType  VI_ALL_ENABLED_EVENTS
     @param mechanism  VI_QUEUE, VI_HNDLR, VI_SUSPEND_HNDLR, a combination of them, or VI_ALL_MECH
     @return VI_SUCCESS; VI_ERROR_INV_EVENT for any other event type; VI_ERROR_INV_MECH;
-            VI_ERROR_INV_OBJECT
+            VI_ERROR_INV_OBJECT; on an instrument session, VI_ERROR_TMO or VI_ERROR_CONN_LOST
+            while its link is down, as viOpen
  */
 ViStatus viDisableEvent(ViSession vi, ViEventType eventType, ViUInt16 mechanism);
 
@@ -264,7 +266,7 @@ ViStatus viDisableEvent(ViSession vi, ViEventType eventType, ViUInt16 mechanism)
     @param eventType  VI_ALL_ENABLED_EVENTS
     @param mechanism  as viDisableEvent
     @return VI_SUCCESS_QUEUE_EMPTY; VI_ERROR_INV_EVENT for any other event type;
-            VI_ERROR_INV_MECH; VI_ERROR_INV_OBJECT
+            VI_ERROR_INV_MECH; VI_ERROR_INV_OBJECT; as viDisableEvent while the link is down
  */
 ViStatus viDiscardEvents(ViSession vi, ViEventType eventType, ViUInt16 mechanism);
 

@@ -9,6 +9,7 @@
 #include "journaltext.h"
 #include "qm6080.h"
 #include "qm7240.h"
+#include "sim_control.h"
 #include "simfixture.h"
 #include "simsystem.h"
 #include "visa.h"
@@ -116,6 +117,7 @@ private slots:
     void injectedStatuses();
     void injectedInitFailure();
     void callDelay();
+    void linkWindows();
     void errorMessages_data();
     void errorMessages();
     void revisionAndSerial();
@@ -398,6 +400,69 @@ void TestDriver::callDelay()
     QVERIFY(sim.calls("qm7240_init")[0].value("dur_ms").toDouble() >= 20.0);
     QVERIFY(sim.calls("qm7240_getOutputRange")[0].value("dur_ms").toDouble() >= 20.0);
     QVERIFY(sim.calls("qm7240_readSerialNo")[0].value("dur_ms").toDouble() >= 20.0);
+}
+
+// A carrier behind a link of 30 ms, down twice: first every call waits out
+// the 400 ms timeout, then every call fails at once, its connection lost.
+void TestDriver::linkWindows()
+{
+    SimFixture sim(QStringLiteral(R"(resources:
+  - descriptor: "TCPIP0::10.9.9.9::INSTR"
+    link:
+      latency_ms: 30
+      timeout_ms: 400
+      down:
+        - {after_ms: 1000, for_ms: 2600}
+        - {after_ms: 4000, for_ms: 1000, fails: conn_lost}
+    carrier: {model: 1864, cards: [{position: 1, model: 0x7240}]}
+)"));
+    ViSession rm = 0;
+    ViSession instrument = 0;
+    QCOMPARE(viOpenDefaultRM(&rm), VI_SUCCESS);
+    QCOMPARE(viOpen(rm, "TCPIP0::10.9.9.9::INSTR", VI_NO_LOCK, 0, &instrument), VI_SUCCESS);
+    qm6080_carrierContext *carrier = nullptr;
+    QCOMPARE(qm6080_openCarrier(instrument, &carrier), VI_SUCCESS);
+    Card card("TCPIP0::10.9.9.9::INSTR", 1);
+    QCOMPARE(card.status, VI_SUCCESS);
+
+    // Every call that needs the carrier, once each; what they answered, and
+    // the shortest of their durations in the journal.
+    const auto everyCall = [&](ViStatus expected, double atLeastMs, double belowMs) {
+        sim.clearJournal();
+        ViInt16 slot = 0;
+        ViUInt16 word = 0;
+        QCOMPARE(qm7240_writeChannel(card.vi, 1, 0.0), expected);
+        QCOMPARE(viGetAttribute(instrument, VI_ATTR_SLOT, &slot),
+                 expected == VI_SUCCESS ? VI_ERROR_NSUP_ATTR : expected);
+        QCOMPARE(viDisableEvent(instrument, VI_ALL_ENABLED_EVENTS, VI_ALL_MECH), expected);
+        QCOMPARE(viDiscardEvents(instrument, VI_ALL_ENABLED_EVENTS, VI_ALL_MECH),
+                 expected == VI_SUCCESS ? VI_SUCCESS_QUEUE_EMPTY : expected);
+        QCOMPARE(carrier->access(carrier, 1, 1)->read(carrier, 1, 0, &word), expected);
+        for (const QJsonObject &line : sim.journal()) {
+            const double ms = line.value("dur_ms").toDouble();
+            if (line.value("call") == QLatin1String("qm6080_access"))
+                continue; // the library's own table, no call on the carrier
+            QVERIFY2(
+                ms >= atLeastMs && ms < belowMs,
+                qPrintable(line.value("call").toString() + QStringLiteral(" took %1 ms").arg(ms)));
+        }
+    };
+    const auto waitUntil = [](double ms) {
+        while (sim_clockMs() < ms)
+            QTest::qWait(20);
+    };
+
+    everyCall(VI_SUCCESS, 30.0, 400.0);
+    waitUntil(1000);
+    everyCall(VI_ERROR_TMO, 400.0, 1e9);
+    waitUntil(3600); // the window's end
+    everyCall(VI_SUCCESS, 30.0, 400.0);
+    waitUntil(4000);
+    everyCall(VI_ERROR_CONN_LOST, 0.0, 400.0);
+
+    QCOMPARE(qm6080_closeCarrier(&carrier), VI_SUCCESS);
+    QCOMPARE(viClose(instrument), VI_SUCCESS);
+    QCOMPARE(viClose(rm), VI_SUCCESS);
 }
 
 void TestDriver::errorMessages_data()

@@ -45,6 +45,7 @@ const char designExample[] =
       timeout_ms: 2000              # VISA's I/O timeout while the link is down (default 2000)
       down:                         # windows in which the link is down, from the simulator's start
         - {after_ms: 3000, for_ms: 4000}
+        - {after_ms: 9000, for_ms: 1000, fails: conn_lost}
     carrier: { model: 1864, cards: [ {position: 1, model: 0x7240} ] }
 )";
 
@@ -72,7 +73,10 @@ QStringList systemText(const sim::System &system)
         if (r.link.latencyMs != 0 || r.link.timeoutMs != 2000 || !r.link.down.empty()) {
             line += QStringLiteral(" link=%1ms/%2ms").arg(r.link.latencyMs).arg(r.link.timeoutMs);
             for (const sim::LinkWindow &w : r.link.down)
-                line += QStringLiteral(" down@%1+%2").arg(w.afterMs).arg(w.forMs);
+                line += QStringLiteral(" down@%1+%2%3")
+                            .arg(w.afterMs)
+                            .arg(w.forMs)
+                            .arg(w.fails == VI_ERROR_CONN_LOST ? "/conn_lost" : "");
         }
         lines << line;
         for (const sim::Card &c : r.carrier.cards) {
@@ -133,7 +137,8 @@ void TestSimFile::designExampleLoads()
                           "qm7240_getDACStatus=1073481000/ch6/g0/after3 "
                           "qm7240_writeChannel=-1074001000/ch0/g0/after0",
                           "TCPIP0::192.168.2.100::INSTR address=192.168.2.100 host=lxi-carrier "
-                          "device=inst0 carrier=1864/1 link=20ms/2000ms down@3000+4000",
+                          "device=inst0 carrier=1864/1 link=20ms/2000ms down@3000+4000 "
+                          "down@9000+1000/conn_lost",
                           // A card without groups: current, current, then two -10 to 10 V groups.
                           "  1: 7240 option=0 serial=1001 AA 1.0.1.0 ccv[-10,10]v[-10,10] open="}));
 
@@ -282,6 +287,9 @@ void TestSimFile::mistakes_data()
          head + "    link:\n      down:\n        - {after_ms: 100, for_ms: 50}\n"
                 "        - {after_ms: 120, for_ms: 10}\n",
          6, "this one starts at 120 ms, the one before ends at 150 ms"},
+        {"a down window that fails some other way",
+         head + "    link: {down: [{after_ms: 1, for_ms: 2, fails: reboot}]}\n", 3,
+         "fails must be timeout or conn_lost, not \"reboot\""},
         {"down windows out of order",
          head + "    link:\n      down:\n        - {after_ms: 500, for_ms: 50}\n"
                 "        - {after_ms: 0, for_ms: 10}\n",
