@@ -16,6 +16,7 @@
 #include <cmath>
 
 #include "about/qm6080fp_about.h"
+#include "accessibility/qm6080fp_announcer.h"
 #include "frame/qm6080fp_messages.h"
 #include "qm7240.h"
 #include "qm7240_dblctrl.h"
@@ -720,9 +721,15 @@ ViStatus qm7240fp_App::readStatus(int index)
     const ViStatus status = qm7240_getDACStatus(vi(), index + 1, &stat);
     // Any error status lights the lamp; the lamp's value 2 is kept for the
     // "not monitored" look.
-    if (status == VI_SUCCESS)
-        if (qm6080fp_led *led = errorLed[index / channelsPerGroup][index % channelsPerGroup])
-            led->setValue(stat != 0 ? 1 : 0);
+    qm6080fp_led *led = errorLed[index / channelsPerGroup][index % channelsPerGroup];
+    if (status == VI_SUCCESS && led) {
+        const int before = led->currentValue();
+        led->setValue(stat != 0 ? 1 : 0);
+        // A lamp that lights or goes out is said at once; one that comes back
+        // from grey is said with all of them on resuming.
+        if (before != led->currentValue() && before != notMonitoredValue)
+            announcer->announce(led->accessibleName() + QStringLiteral(": ") + led->stateText());
+    }
     return status;
 }
 
@@ -735,6 +742,7 @@ void qm7240fp_App::pollFailed(int, ViStatus status)
     showLampStates();
     resumeButton->show();
     placeResumeButton();
+    announcer->announce(QStringLiteral("Output error lamps: not monitored"));
     reportStatus(status, getDACStatusCall);
 }
 
@@ -750,6 +758,7 @@ void qm7240fp_App::pollResumed()
     m_pollStopped = false;
     showLampStates();
     resumeButton->hide();
+    announcer->announce(QStringLiteral("Output error lamps: monitored again"));
 }
 
 void qm7240fp_App::resizeEvent(QResizeEvent *event)

@@ -1,6 +1,7 @@
 #include "about/qm6080fp_about.h"
 
 #include "about/qm6080fp_licensedialogs.h"
+#include "accessibility/qm6080fp_accessibility.h"
 #include "widgets/clickablelabel.h"
 
 #include <QApplication>
@@ -30,6 +31,14 @@ QFormLayout *revisionForm(QGroupBox *group, int spacing)
     form->setHorizontalSpacing(spacing);
     form->setContentsMargins(spacing, spacing, spacing, spacing);
     return form;
+}
+
+// A row of facts: its words and its value are two texts, not a label and the
+// control it names, so a screen reader reads both as the box opens (it skips
+// labels that name something).
+void addFactRow(QFormLayout *form, const QString &words, QWidget *value)
+{
+    form->addRow(new QLabel(words, form->parentWidget()), value);
 }
 
 } // namespace
@@ -99,7 +108,10 @@ qm6080fp_About::qm6080fp_About(const char *panelVersion, const char *driverRevis
     qtPhraseLayout->setContentsMargins(0, 0, 0, 0);
     auto *qtLink = new clickableLabel(QStringLiteral("Qt"), qtPhrase);
     qtPhraseLayout->addWidget(qtLink);
-    qtPhraseLayout->addWidget(new QLabel(tr(" libraries version %1:").arg(qtVersion), qtPhrase));
+    auto *qtVersionLabel = new QLabel(tr(" libraries version %1:").arg(qtVersion), qtPhrase);
+    // The link and the words after it are one line to a screen reader too.
+    qtVersionLabel->setAccessibleName(tr("Qt libraries version %1:").arg(qtVersion));
+    qtPhraseLayout->addWidget(qtVersionLabel);
     grid->addWidget(qtPhrase, 1, 1);
     auto *qtLicenseLink = new clickableLabel(qtLicenseLinkText(qtVersion), licenses);
     grid->addWidget(qtLicenseLink, 1, 2);
@@ -128,12 +140,12 @@ qm6080fp_About::qm6080fp_About(const char *panelVersion, const char *driverRevis
     revisionsForm = revisionForm(revisions, h);
     if (commonLibraryRevision) {
         commonLibraryLabel.setText(latin1(commonLibraryRevision));
-        revisionsForm->addRow(tr("Vorilan Common Library:"), &commonLibraryLabel);
+        addFactRow(revisionsForm, tr("Vorilan Common Library:"), &commonLibraryLabel);
     }
     driverLabel.setText(latin1(driverRevision));
-    revisionsForm->addRow(tr("Instrument Driver:"), &driverLabel);
+    addFactRow(revisionsForm, tr("Instrument Driver:"), &driverLabel);
     panelLabel.setText(latin1(panelVersion));
-    revisionsForm->addRow(tr("Soft Front Panel:"), &panelLabel);
+    addFactRow(revisionsForm, tr("Soft Front Panel:"), &panelLabel);
     column->addWidget(revisions);
 
     auto *hardware = new QGroupBox(tr("Hardware Information"), this);
@@ -162,6 +174,9 @@ qm6080fp_About::qm6080fp_About(const char *panelVersion, const char *driverRevis
 void qm6080fp_About::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    // Built hidden long before it shows: a screen reader still holds its
+    // texts as not showing, and would neither read nor review them.
+    qm6080fp_tellShown(this);
     // Every time on OK: the links come first in the Tab order, and Return on
     // one of them would open its licence instead of closing the box.
     okButton->setFocus(Qt::ActiveWindowFocusReason);
@@ -196,9 +211,9 @@ void qm6080fp_About::addHardwareInfo(const QString &serial, const QString &revis
 {
     const bool firstPage = hardwareRecords.isEmpty();
     if (firstPage) {
-        hardwareForm->addRow(tr("Device Model:"), &modelLabel);
-        hardwareForm->addRow(tr("Revision:"), &revisionLabel);
-        hardwareForm->addRow(tr("Serial Number:"), &serialLabel);
+        addFactRow(hardwareForm, tr("Device Model:"), &modelLabel);
+        addFactRow(hardwareForm, tr("Revision:"), &revisionLabel);
+        addFactRow(hardwareForm, tr("Serial Number:"), &serialLabel);
         modelLabel.setText(model);
         revisionLabel.setText(revision);
         serialLabel.setText(serial);
@@ -259,10 +274,10 @@ void qm6080fp_About::addInfoRow(QString label, QString value, bool toHardware)
 {
     auto *valueLabel = new QLabel(value, this);
     if (!toHardware) {
-        revisionsForm->addRow(label, valueLabel);
+        addFactRow(revisionsForm, label, valueLabel);
         return;
     }
-    hardwareForm->addRow(label, valueLabel);
+    addFactRow(hardwareForm, label, valueLabel);
     if (label == QLatin1String("Serial Number:"))
         currentRecord.hwSerial = value;
     else if (label == QLatin1String("Revision:"))

@@ -14,12 +14,16 @@ qm6080fp_led *qm6080fp_ledAccessible::led() const
 QString qm6080fp_ledAccessible::text(QAccessible::Text t) const
 {
     switch (t) {
-    case QAccessible::Name:
+    case QAccessible::Name: {
         // A name given by the panel says which output the lamp watches; the
-        // frame's lamp is named by its caption.
-        if (!led()->accessibleName().isEmpty())
-            return led()->accessibleName();
-        return led()->currentText().isEmpty() ? QStringLiteral("Lamp") : led()->currentText();
+        // frame's lamp is named by its caption. The state comes with it, so
+        // that however a screen reader reads the lamp, it never says the
+        // name alone, which would sound like a fault on every channel.
+        QString name = led()->accessibleName();
+        if (name.isEmpty())
+            name = led()->currentText().isEmpty() ? QStringLiteral("Lamp") : led()->currentText();
+        return name + QStringLiteral(": ") + led()->stateText();
+    }
     case QAccessible::Value:
         return led()->stateText();
     default:

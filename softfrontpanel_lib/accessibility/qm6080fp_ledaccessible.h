@@ -5,9 +5,10 @@
 
 class qm6080fp_led;
 
-// A lamp to assistive technology: named after what it watches, checked while
-// lit, unavailable while nothing watches it, and its state ("lit", "unlit",
-// "not monitored") readable as its text. The lamp announces changes itself.
+// A lamp to assistive technology: named after what it watches and its state
+// ("Channel 6 output error: lit"), checked while lit, unavailable while
+// nothing watches it, and its state ("lit", "unlit", "not monitored")
+// readable as its text. The lamp announces changes itself.
 class qm6080fp_ledAccessible : public QAccessibleWidget, public QAccessibleTextInterface
 {
 public:

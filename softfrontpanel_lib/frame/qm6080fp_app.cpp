@@ -1,6 +1,7 @@
 #include "frame/qm6080fp_app.h"
 
 #include "accessibility/qm6080fp_accessibility.h"
+#include "accessibility/qm6080fp_announcer.h"
 #include "frame/qm6080fp_icons.h"
 #include "frame/qm6080fp_messages.h"
 #include "widgets/qm6080fp_led.h"
@@ -12,6 +13,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -76,6 +78,7 @@ qm6080fp_app::qm6080fp_app() : QWidget(nullptr, Qt::Window)
 {
     qm6080fp_installAccessibility();
     installPanelStyle();
+    announcer = new qm6080fp_announcer(this);
     constructed = false;
     aboutButton = nullptr;
     aboutDialog = nullptr;
@@ -226,6 +229,10 @@ void qm6080fp_app::clearCarrierLogo()
 void qm6080fp_app::setDemoMode(bool demo)
 {
     activeLed->setValue(demo ? 0 : 1);
+    // What the unlit lamp shows a sighted user, said to a screen reader.
+    setAccessibleDescription(
+        demo ? QStringLiteral("Demo mode: no card is connected, and nothing is written to a card.")
+             : QString());
 }
 
 void qm6080fp_app::setCarrierInfo(QString text, QString whatsThis)
@@ -276,9 +283,43 @@ void qm6080fp_app::closeEvent(QCloseEvent *event)
         event->ignore();
 }
 
+namespace {
+
+// Leaves What's This mode on Tab and lets the Tab through: a keyboard user who
+// entered the mode by mistake is not trapped in it.
+class tabLeavesWhatsThis : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (!QWhatsThis::inWhatsThisMode()) {
+            deleteLater();
+            return false;
+        }
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
+                QWhatsThis::leaveWhatsThisMode();
+                deleteLater();
+            }
+        }
+        return false;
+    }
+};
+
+} // namespace
+
 void qm6080fp_app::enterWIT()
 {
     QWhatsThis::enterWhatsThisMode();
+    // Installed after the mode's own filter, so it sees a key first.
+    qApp->installEventFilter(new tabLeavesWhatsThis(this));
+    announcer->announce(
+        QStringLiteral("What's This: click a control to read its help; Escape or Tab leaves. "
+                       "Shift+F1 reads the help of the control that has the focus."));
 }
 
 void qm6080fp_app::userBreak()

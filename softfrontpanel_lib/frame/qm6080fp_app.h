@@ -11,6 +11,7 @@ class QLayout;
 class QPushButton;
 class QVBoxLayout;
 class qm6080fp_About;
+class qm6080fp_announcer;
 class qm6080fp_led;
 
 // Top-level window shared by every soft front panel: header with logos and
@@ -77,6 +78,8 @@ protected:
     QPushButton *resetButton = nullptr;
     QPushButton *startSingleButton = nullptr;
     QPushButton *startContButton = nullptr;
+    // Tells a screen reader what the panel shows, wherever the focus is.
+    qm6080fp_announcer *announcer = nullptr;
 };
 
 // Where a window of `size` goes to sit in the middle of `available`.

@@ -35,19 +35,20 @@ void showWarningMessage(const QString &message)
 void showErrorMessage(const QString &message)
 {
     // Yes is the default, as the first button always was.
-    const QMessageBox::StandardButton answer = QMessageBox::critical(
-        QApplication::activeWindow(), boxTitle(" SFP Error message"),
-        message + QStringLiteral("\nDo you want to exit?"), QMessageBox::Yes | QMessageBox::No,
-        QMessageBox::Yes);
+    const QMessageBox::StandardButton answer =
+        QMessageBox::critical(QApplication::activeWindow(), boxTitle(" SFP Error message"),
+                              message + QStringLiteral("\nDo you want to exit?"),
+                              QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
     if (answer == QMessageBox::Yes)
         qm6080fp_exitNow(0);
 }
 
 bool confirmExit()
 {
-    const QMessageBox::StandardButton answer = QMessageBox::question(
-        QApplication::activeWindow(), boxTitle(" SFP"), QStringLiteral("Do you really want to exit?"),
-        QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+    const QMessageBox::StandardButton answer =
+        QMessageBox::question(QApplication::activeWindow(), boxTitle(" SFP"),
+                              QStringLiteral("Do you really want to exit?"),
+                              QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
     return answer == QMessageBox::Yes;
 }
 

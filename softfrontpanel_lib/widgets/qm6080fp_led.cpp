@@ -101,6 +101,9 @@ void qm6080fp_led::announce(const QString &before)
     QAccessible::updateAccessibility(&stateChange);
     QAccessibleTextUpdateEvent textChange(this, 0, before, after);
     QAccessible::updateAccessibility(&textChange);
+    // The state is part of the name too.
+    QAccessibleEvent nameChange(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&nameChange);
 }
 
 QColor qm6080fp_led::lampColor() const

@@ -31,18 +31,19 @@ INTERACTIVE = {"push button", "toggle button", "check box", "radio button", "com
                "spin button", "text", "entry", "password text", "link", "slider", "tree",
                "tree table", "table", "page tab", "menu item"}
 
-# What must be there, by role and name, in each window; a combo box is named
-# by the label it is labelled by (the toolkit gives its value as its name).
+# What must be there, by role and name, in each window; a combo box that is an
+# entry is named by the label it is labelled by (the toolkit gives its value as
+# its name), one that only picks is named by its label and its item. A lamp's
+# name ends in its state.
 FIRST_QUESTION_NAMES = [("push button", n) for n in
                         ("Auto Find", "Run In Demo Mode", "Enter Address", "Cancel")]
 ADDRESS_NAMES = [("combo box", "Instrument Descriptor:"), ("text", "Instrument Descriptor:"),
-                 ("combo box", "Function Card Number:"), ("push button", "OK"),
+                 ("combo box", "Function Card Number: Select"), ("push button", "OK"),
                  ("push button", "Cancel")]
 SELECTION_NAMES = [("tree", "Function Cards"), ("push button", "OK"), ("push button", "Cancel")]
 PANEL_NAMES = ([("spin button", "Channel %d:" % n) for n in range(1, 17)]
-               + [("label", "Channel %d output error" % n) for n in range(1, 9)]
-               + [("combo box", "Current Range:")] * 2 + [("text", "Voltage Range:")] * 2
-               + [("label", "Active")]
+               + [("label", "Channel %d output error: unlit" % n) for n in range(1, 9)]
+               + [("combo box", "Current Range: 0-24mA")] * 2 + [("text", "Voltage Range:")] * 2
                + [("push button", n) for n in ("Reset Device", "What's This", "About", "Close")])
 ABOUT_NAMES = [("link", n) for n in ("Qt", "LGPL v3", "Learn more about licenses")]
 EXIT_NAMES = [("push button", "Yes"), ("push button", "No")]
@@ -84,7 +85,7 @@ def label_of(acc):
 def said_name(acc):
     """What a screen reader says the object is."""
     if acc.getRoleName() == "combo box":
-        return label_of(acc)
+        return label_of(acc) or acc.name
     return acc.name or label_of(acc)
 
 
@@ -149,8 +150,18 @@ def press(root, role, name):
 
 
 def lamp(win, channel):
-    acc = find(win, "label", "Channel %d output error" % channel)
-    return acc.queryText().getText(0, -1), "checked" in states(acc)
+    """A lamp's state as its text says it and as its checked state does; its
+    name must say the same."""
+    prefix = "Channel %d output error: " % channel
+    deadline = time.monotonic() + 10
+    while time.monotonic() < deadline:
+        for acc in walk(win):
+            if acc.getRoleName() == "label" and acc.name.startswith(prefix):
+                text = acc.queryText().getText(0, -1)
+                check(acc.name == prefix + text, "%r reads %r" % (acc.name, text))
+                return text, "checked" in states(acc)
+        pump(0.1)
+    raise E2EFailure("no lamp of channel %d" % channel)
 
 
 def wait_lamp(win, channel, text, timeout=10):
@@ -204,7 +215,7 @@ def connected(binary):
         press(selection, "push button", "OK")
 
         main = window(app, MAIN_WINDOW, prefix=True)
-        check_window(main, PANEL_NAMES, "frame")
+        check_window(main, PANEL_NAMES + [("label", "Active: lit")], "frame")
         help_button = find(main, "push button", "What's This")
         check(help_button.description == "Show on-line help for Instrument Soft Front Panel "
               "components", "the ? button's description: %r" % help_button.description)
@@ -226,7 +237,7 @@ def connected(binary):
         check(lamp(main, 6) == ("lit", True) and lamp(main, 5) == ("unlit", False),
               "lamps after: %r %r" % (lamp(main, 6), lamp(main, 5)))
         pump(0.5)
-        check(("Channel 6 output error", "object:state-changed:checked", 1) in announced,
+        check(("Channel 6 output error: lit", "object:state-changed:checked", 1) in announced,
               "no announcement of channel 6's lamp: %r" % announced)
 
         press(main, "push button", "About")
@@ -244,7 +255,8 @@ def demo(binary):
         panel.wait_window(MAIN_WINDOW)
         app = application()
         main = window(app, MAIN_WINDOW)
-        check_window(main, PANEL_NAMES, "frame")
+        check_window(main, PANEL_NAMES + [("label", "Active: unlit")], "frame")
+        check(main.description.startswith("Demo mode:"), "the demo window says %r" % main.description)
         answer_exit(panel, app)
 
 

@@ -168,7 +168,7 @@ class Panel:
     trace_calls = False
 
     def __init__(self, binary, sim_yaml=None, sim_file=None, profile=None, env_extra=None,
-                 workdir=None, wrapper=None, typed="", args=(), dpi=None):
+                 workdir=None, wrapper=None, typed="", args=(), dpi=None, xserver=None):
         self.binary = os.path.abspath(binary)
         self.workdir = workdir or tempfile.mkdtemp(prefix="sfp-e2e-")
         self.own_workdir = workdir is None
@@ -185,6 +185,7 @@ class Panel:
         self.typed = typed  # every text the run will type, for the keyboard map
         self.args = list(args)
         self.dpi = dpi  # the X server's, where it matters; Xvfb's own otherwise
+        self.shared_x = xserver  # an X server of the caller's, which it keeps
         self.trace_path = os.path.join(self.workdir, "trace.jsonl")
         if self.trace_calls:
             self.args += ["--trace", self.trace_path]
@@ -195,11 +196,11 @@ class Panel:
     # --- life cycle ---------------------------------------------------------
 
     def __enter__(self):
-        self.x = XServer(self.dpi)
+        self.x = self.shared_x or XServer(self.dpi)
         try:
             self.x.bind_keys(self.typed)
         except BaseException:
-            self.x.stop()
+            self.stop_x()
             raise
         runtime = os.path.join(self.workdir, "runtime")
         os.makedirs(runtime, mode=0o700, exist_ok=True)
@@ -235,9 +236,13 @@ class Panel:
                                              start_new_session=True)
         except BaseException:
             # __exit__ does not run when __enter__ fails: the server goes here.
-            self.x.stop()
+            self.stop_x()
             raise
         return self
+
+    def stop_x(self):
+        if self.shared_x is None:
+            self.x.stop()
 
     def __exit__(self, kind, value, tb):
         failure = None
@@ -256,7 +261,7 @@ class Panel:
             sys.stderr.write("--- panel stderr ---\n" + self.stderr() + "\n")
             sys.stderr.write("--- windows ---\n%r\n" % (self.known,))
             sys.stderr.write("--- kept for a look: %s\n" % self.workdir)
-        self.x.stop()
+        self.stop_x()
         if self.own_workdir and kind is None:
             shutil.rmtree(self.workdir, ignore_errors=True)
         if failure is not None:

@@ -323,30 +323,31 @@ void TestLed::valueColours()
         return image.pixelColor(10, 8);
     };
 
-    // What assistive technology reads: the state as text, lit as checked,
-    // not monitored as unavailable.
+    // What assistive technology reads: the state in the name and as text,
+    // lit as checked, not monitored as unavailable.
     led.setAccessibleName(QStringLiteral("Channel 6 output error"));
     QAccessibleInterface *said = QAccessible::queryAccessibleInterface(&led);
     const auto reads = [said] {
-        return QStringLiteral("%1 %2%3%4")
+        return QStringLiteral("%1 / %2%3%4")
             .arg(said->text(QAccessible::Name), said->textInterface()->text(0, -1),
                  said->state().checked ? QStringLiteral(" checked") : QString(),
                  said->state().disabled ? QStringLiteral(" disabled") : QString());
     };
 
     QCOMPARE(discColour(), QColor(Qt::blue));
-    QCOMPARE(reads(), QStringLiteral("Channel 6 output error unlit"));
+    QCOMPARE(reads(), QStringLiteral("Channel 6 output error: unlit / unlit"));
     led.setValue(2);
     QCOMPARE(led.lampColor(), QColor(Qt::red));
     QCOMPARE(discColour(), QColor(Qt::red));
-    QCOMPARE(reads(), QStringLiteral("Channel 6 output error lit checked"));
+    QCOMPARE(reads(), QStringLiteral("Channel 6 output error: lit / lit checked"));
     led.setThirdColor(Qt::yellow);
     QCOMPARE(led.lampColor(), QColor(Qt::yellow));
     QCOMPARE(discColour(), QColor(Qt::yellow));
-    QCOMPARE(reads(), QStringLiteral("Channel 6 output error not monitored disabled"));
+    QCOMPARE(reads(),
+             QStringLiteral("Channel 6 output error: not monitored / not monitored disabled"));
     led.setValue(3);
     QCOMPARE(discColour(), QColor(Qt::red));
-    QCOMPARE(reads(), QStringLiteral("Channel 6 output error lit checked"));
+    QCOMPARE(reads(), QStringLiteral("Channel 6 output error: lit / lit checked"));
     led.setValue(-1);
     QCOMPARE(discColour(), QColor(Qt::red));
     led.setOnColor(Qt::cyan);
