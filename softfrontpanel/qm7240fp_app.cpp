@@ -1,6 +1,5 @@
 #include "qm7240fp_app.h"
 
-#include <QAccessible>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -23,6 +22,7 @@
 #include "qm7240fp_linkstatus.h"
 #include "qm7240fp_quantise.h"
 #include "qm7240fp_statuspoll.h"
+#include "qm7240fp_valuemark.h"
 #include "widgets/qm6080fp_led.h"
 
 namespace {
@@ -98,10 +98,6 @@ QString ctrlHelp(int n)
 {
     return QStringLiteral("Value to write to the DAC for channel %1.").arg(n);
 }
-
-// Light amber behind a value the card did not confirm: seen at a glance in
-// either style, and still readable.
-const QColor unconfirmedBase(255, 214, 140);
 
 } // namespace
 
@@ -665,29 +661,8 @@ void qm7240fp_App::setUnconfirmed(int indx, bool unconfirmed)
     if (indx < 1 || indx > groupCount * channelsPerGroup || d_demo)
         return;
     m_unconfirmed[indx - 1] = unconfirmed;
-    qm7240_dblCtrl *ctrl = dacCtrl[(indx - 1) / channelsPerGroup][(indx - 1) % channelsPerGroup];
-    QString help = ctrlHelp(indx);
-    if (unconfirmed) {
-        QPalette palette = ctrl->palette();
-        palette.setColor(QPalette::Base, unconfirmedBase);
-        ctrl->setPalette(palette);
-        help += QStringLiteral("\nThis value is not confirmed by the card: its last write "
-                               "failed or was not made.");
-    } else {
-        // Back to the style's own colours.
-        ctrl->setPalette(QPalette());
-    }
-    ctrl->setToolTip(help);
-    // A marked value says so to assistive technology too; an unmarked one
-    // gives its tool tip, as before.
-    const QString description = unconfirmed ? help : QString();
-    if (ctrl->accessibleDescription() != description) {
-        ctrl->setAccessibleDescription(description);
-        if (QAccessible::isActive()) {
-            QAccessibleEvent changed(ctrl, QAccessible::DescriptionChanged);
-            QAccessible::updateAccessibility(&changed);
-        }
-    }
+    qm7240fp_markUnconfirmed(dacCtrl[(indx - 1) / channelsPerGroup][(indx - 1) % channelsPerGroup],
+                             ctrlHelp(indx), unconfirmed);
 }
 
 void qm7240fp_App::showQuantised(qm7240_dblCtrl *ctrl, double value)
