@@ -84,12 +84,9 @@ void qm7240fp_statusPoll::callEnded(double callMs)
 
 void qm7240fp_statusPoll::step()
 {
-    // The user's calls that waited for the rest go first, one per step.
+    // The user's calls that waited for the event loop's turn go first, one per step.
     if (!waiting.isEmpty()) {
-        const WaitingCall waited = waiting.takeFirst();
-        const double began = clock();
-        waited.call();
-        callEnded(clock() - began);
+        runFirstWaitingCall();
         if (!waiting.isEmpty() || next >= 0)
             scheduleStep();
         return;
@@ -157,12 +154,16 @@ void qm7240fp_statusPoll::afterTurn(int key, std::function<void()> call)
 
 void qm7240fp_statusPoll::runWaitingCalls()
 {
-    while (!waiting.isEmpty()) {
-        const WaitingCall waited = waiting.takeFirst();
-        const double began = clock();
-        waited.call();
-        callEnded(clock() - began);
-    }
+    while (!waiting.isEmpty())
+        runFirstWaitingCall();
+}
+
+void qm7240fp_statusPoll::runFirstWaitingCall()
+{
+    const WaitingCall waited = waiting.takeFirst();
+    const double began = clock();
+    waited.call();
+    callEnded(clock() - began);
 }
 
 void qm7240fp_statusPoll::dropRound()

@@ -92,6 +92,7 @@ private:
     void endRound();
     // A call of `callMs` ended: the rest after it, and the event loop's turn.
     void callEnded(double callMs);
+    void runFirstWaitingCall();
 
     struct WaitingCall
     {

@@ -48,29 +48,7 @@ void *qm6080fp_ledAccessible::interface_cast(QAccessible::InterfaceType type)
     return QAccessibleWidget::interface_cast(type);
 }
 
-void qm6080fp_ledAccessible::selection(int, int *startOffset, int *endOffset) const
+QString qm6080fp_ledAccessible::plainText() const
 {
-    *startOffset = 0;
-    *endOffset = 0;
-}
-
-QString qm6080fp_ledAccessible::text(int startOffset, int endOffset) const
-{
-    const QString state = led()->stateText();
-    if (endOffset < 0 || endOffset > state.size())
-        endOffset = int(state.size());
-    startOffset = qBound(0, startOffset, endOffset);
-    return state.mid(startOffset, endOffset - startOffset);
-}
-
-int qm6080fp_ledAccessible::characterCount() const
-{
-    return int(led()->stateText().size());
-}
-
-QString qm6080fp_ledAccessible::attributes(int, int *startOffset, int *endOffset) const
-{
-    *startOffset = 0;
-    *endOffset = characterCount();
-    return QString();
+    return led()->stateText();
 }

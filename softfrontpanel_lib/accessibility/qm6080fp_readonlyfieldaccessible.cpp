@@ -26,10 +26,9 @@ void *qm6080fp_readOnlyFieldAccessible::interface_cast(QAccessible::InterfaceTyp
     return QAccessibleWidget::interface_cast(type);
 }
 
-void qm6080fp_readOnlyFieldAccessible::selection(int, int *startOffset, int *endOffset) const
+QString qm6080fp_readOnlyFieldAccessible::plainText() const
 {
-    *startOffset = 0;
-    *endOffset = 0;
+    return field()->text();
 }
 
 int qm6080fp_readOnlyFieldAccessible::cursorPosition() const
@@ -40,25 +39,4 @@ int qm6080fp_readOnlyFieldAccessible::cursorPosition() const
 void qm6080fp_readOnlyFieldAccessible::setCursorPosition(int position)
 {
     field()->setCursorPosition(position);
-}
-
-QString qm6080fp_readOnlyFieldAccessible::text(int startOffset, int endOffset) const
-{
-    const QString all = field()->text();
-    if (endOffset < 0 || endOffset > all.size())
-        endOffset = int(all.size());
-    startOffset = qBound(0, startOffset, endOffset);
-    return all.mid(startOffset, endOffset - startOffset);
-}
-
-int qm6080fp_readOnlyFieldAccessible::characterCount() const
-{
-    return int(field()->text().size());
-}
-
-QString qm6080fp_readOnlyFieldAccessible::attributes(int, int *startOffset, int *endOffset) const
-{
-    *startOffset = 0;
-    *endOffset = characterCount();
-    return QString();
 }

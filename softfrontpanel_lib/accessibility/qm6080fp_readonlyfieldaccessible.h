@@ -3,6 +3,8 @@
 
 #include <QAccessibleWidget>
 
+#include "accessibility/qm6080fp_plaintext.h"
+
 class QLineEdit;
 
 // A read-only line of text (a range the card reports) to assistive
@@ -10,7 +12,7 @@ class QLineEdit;
 // the selection that Tab makes in it, so a screen reader read the text and
 // then the selection, and gives each character a text run of its own, which
 // Orca's line reading cuts one character short ("-10-10" for "-10-10V").
-class qm6080fp_readOnlyFieldAccessible : public QAccessibleWidget, public QAccessibleTextInterface
+class qm6080fp_readOnlyFieldAccessible : public QAccessibleWidget, public qm6080fp_plainText
 {
 public:
     explicit qm6080fp_readOnlyFieldAccessible(QLineEdit *field);
@@ -18,22 +20,10 @@ public:
     QAccessible::State state() const override;
     void *interface_cast(QAccessible::InterfaceType type) override;
 
-    void selection(int selectionIndex, int *startOffset, int *endOffset) const override;
-    int selectionCount() const override { return 0; }
-    void addSelection(int, int) override {}
-    void removeSelection(int) override {}
-    void setSelection(int, int, int) override {}
+    QString plainText() const override;
     int cursorPosition() const override;
     void setCursorPosition(int position) override;
-    QString text(int startOffset, int endOffset) const override;
-    int characterCount() const override;
-    QRect characterRect(int) const override { return QRect(); }
-    int offsetAtPoint(const QPoint &) const override { return -1; }
-    void scrollToSubstring(int, int) override {}
-    // One run of no attributes over the whole text.
-    QString attributes(int offset, int *startOffset, int *endOffset) const override;
-
-    using QAccessibleWidget::text;
+    using qm6080fp_plainText::text;
 
 private:
     QLineEdit *field() const;
