@@ -288,22 +288,23 @@ def case_poll_warning(binary):
 VI_ERROR_TMO = -1073807339
 
 
-def grey_pixels(panel, wid):
-    """How many pixels of the window have the grey of a lamp nothing watches."""
-    path = os.path.join(panel.workdir, "lamps.png")
+def pixels(panel, wid, colour):
+    """How many pixels of the window have this colour ("#RRGGBB")."""
+    path = os.path.join(panel.workdir, "window.png")
     panel.screenshot(wid, path)
     out = subprocess.run(["convert", path, "txt:-"], check=True, capture_output=True,
                          text=True).stdout
-    return out.count("#808080")
+    return out.count(colour)
+
+
+def grey_pixels(panel, wid):
+    """The grey of a lamp nothing watches."""
+    return pixels(panel, wid, "#808080")
 
 
 def amber_pixels(panel, wid):
-    """How many pixels of the window have the amber of a value the card did not confirm."""
-    path = os.path.join(panel.workdir, "marks.png")
-    panel.screenshot(wid, path)
-    out = subprocess.run(["convert", path, "txt:-"], check=True, capture_output=True,
-                         text=True).stdout
-    return out.count("#FFD68C")
+    """The amber of a value the card did not confirm."""
+    return pixels(panel, wid, "#FFD68C")
 
 
 def case_link_drops(binary):
