@@ -225,12 +225,19 @@ def main():
     args = parser.parse_args()
     binary = os.path.abspath(args.panel)
     if args.scenario is None:
-        # Each scenario in a session bus of its own.
+        # Each scenario in a session bus of its own. A screen reader on a
+        # loaded machine now and then falls behind the keys: a scenario that
+        # fails runs once more, from the start, and must pass whole.
         failed = 0
         for name in SCENARIOS:
-            result = subprocess.run(["dbus-run-session", "--", sys.executable,
-                                     os.path.abspath(__file__), "--panel", binary,
-                                     "--scenario", name], timeout=600)
+            for attempt in (1, 2):
+                result = subprocess.run(["dbus-run-session", "--", sys.executable,
+                                         os.path.abspath(__file__), "--panel", binary,
+                                         "--scenario", name], timeout=600)
+                if result.returncode == 0:
+                    break
+                if attempt == 1:
+                    print("orca %s: failed once; running it again" % name)
             failed += result.returncode != 0
         return 1 if failed else 0
     return run_case("orca " + args.scenario, scenario, binary, args.scenario)
