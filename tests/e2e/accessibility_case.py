@@ -183,8 +183,7 @@ def answer_exit(panel, app):
 
 
 def accessibility_env():
-    return {"DBUS_SESSION_BUS_ADDRESS": os.environ["DBUS_SESSION_BUS_ADDRESS"],
-            "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"}
+    return {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"}
 
 
 def connected(binary):

@@ -51,6 +51,7 @@ class Orca:
         os.makedirs(prefs)
         with open(os.path.join(config, "speech-dispatcher", "speechd.conf"), "w") as f:
             f.write(SPEECHD_CONF)
+        self.runtime = runtime
         self.env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=config, XDG_RUNTIME_DIR=runtime,
                         DISPLAY=x.display)
         self.log_path = os.path.join(workdir, "orca.log")
@@ -108,6 +109,13 @@ class Orca:
             if proc.poll() is None:
                 os.killpg(proc.pid, signal.SIGKILL)
                 proc.wait()
+        # Orca starts the speech server itself, detached; it would outlive the run.
+        try:
+            with open(os.path.join(self.runtime, "speech-dispatcher", "pid",
+                                   "speech-dispatcher.pid")) as f:
+                os.kill(int(f.read().split()[0]), signal.SIGTERM)
+        except (OSError, ValueError, IndexError):
+            pass
         os.close(self.slave)
         os.close(self.master)
         with open(self.log_path, "w", encoding="utf-8") as f:
@@ -142,8 +150,7 @@ def flat_review(orca, moves):
 
 
 def panel_env():
-    return {"DBUS_SESSION_BUS_ADDRESS": os.environ["DBUS_SESSION_BUS_ADDRESS"],
-            "QT_ACCESSIBILITY": "1", "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"}
+    return {"QT_ACCESSIBILITY": "1", "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"}
 
 
 def connected(binary, orca, x):

@@ -96,6 +96,17 @@ class XServer:
             number += chunk
         os.close(read_end)
         self.display = ":" + number.decode().strip()
+        # Programs here want a session bus, as on a desktop. Without one,
+        # libdbus starts a daemon per program through dbus-launch, and
+        # nobody ends it.
+        self.bus = None
+        self.bus_address = os.environ.get("DBUS_SESSION_BUS_ADDRESS")
+        if not self.bus_address:
+            self.bus = subprocess.Popen(
+                ["dbus-daemon", "--session", "--nofork", "--print-address"],
+                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
+                start_new_session=True)
+            self.bus_address = self.bus.stdout.readline().strip()
 
     def bind_keys(self, text):
         """Gives every character of `text` that the keyboard lacks a key of
@@ -151,13 +162,15 @@ class XServer:
             # an event (MappingNotify): skip it
 
     def stop(self):
-        if self.proc.poll() is None:
-            self.proc.terminate()
+        for proc in (self.proc, getattr(self, "bus", None)):
+            if proc is None or proc.poll() is not None:
+                continue
+            proc.terminate()
             try:
-                self.proc.wait(10)
+                proc.wait(10)
             except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
+                proc.kill()
+                proc.wait()
 
 
 class Panel:
@@ -209,6 +222,7 @@ class Panel:
             "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
             "HOME": self.workdir,
             "DISPLAY": self.x.display,
+            "DBUS_SESSION_BUS_ADDRESS": self.x.bus_address,
             "QT_QPA_PLATFORM": "xcb",
             "XDG_RUNTIME_DIR": runtime,
             "ALLUSERSPROFILE": self.profile,

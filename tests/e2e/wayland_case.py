@@ -36,6 +36,12 @@ class Weston:
         self.runtime = os.path.join(workdir, "runtime")
         os.makedirs(self.runtime, mode=0o700)
         self.log = open(os.path.join(workdir, "weston.log"), "w")
+        # A session bus of the run's own, as a desktop has: without one,
+        # libdbus starts a daemon per client that nobody ends.
+        self.bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address"],
+                                    stdout=subprocess.PIPE, stderr=self.log, text=True,
+                                    start_new_session=True)
+        self.bus_address = self.bus.stdout.readline().strip()
         self.proc = subprocess.Popen(
             ["weston", "--backend=headless-backend.so", "--use-pixman", "--socket=" + SOCKET,
              "--width=%d" % WIDTH, "--height=%d" % HEIGHT, "--idle-time=0", "--debug"],
@@ -48,7 +54,8 @@ class Weston:
 
     def env(self, **extra):
         env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "XDG_RUNTIME_DIR": self.runtime,
-               "WAYLAND_DISPLAY": SOCKET, "LANG": "C.UTF-8"}
+               "WAYLAND_DISPLAY": SOCKET, "LANG": "C.UTF-8",
+               "DBUS_SESSION_BUS_ADDRESS": self.bus_address}
         for name in ("ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"):
             if name in os.environ:
                 env[name] = os.environ[name]
@@ -79,6 +86,8 @@ class Weston:
             except subprocess.TimeoutExpired:
                 os.killpg(self.proc.pid, signal.SIGKILL)
                 self.proc.wait()
+        self.bus.terminate()
+        self.bus.wait(10)
         self.log.close()
 
 
