@@ -263,10 +263,27 @@ std::unique_ptr<PanelProbe> openDemoPanel(qm7240_fc &fc)
     return std::make_unique<PanelProbe>(&fc);
 }
 
-void typeInto(qm7240_dblCtrl *ctrl, const QString &text)
+// The event loop's turn between two of the user's edits: a write that waits
+// for it, because the call before took a millisecond or more (as on a loaded
+// machine), goes out now, as it would before the next key.
+void userTurn(PanelProbe *panel)
+{
+    panel->statusPoll->runWaitingCalls();
+}
+
+void keyInto(PanelProbe *panel, QWidget *widget, Qt::Key key)
+{
+    QTest::keyClick(widget, key);
+    userTurn(panel);
+}
+
+void typeInto(PanelProbe *panel, qm7240_dblCtrl *ctrl, const QString &text)
 {
     ctrl->selectAll();
-    QTest::keyClicks(ctrl, text);
+    for (const QChar c : text) {
+        QTest::keyClicks(ctrl, QString(c));
+        userTurn(panel);
+    }
 }
 
 bool hasLabel(QWidget *parent, const QString &text)
@@ -512,6 +529,7 @@ void TestPanel::rangeSwitch()
     auto panel = openPanel(fc);
     if (channel2At10) {
         panel->dacCtrl[0][1]->setValue(10.0);
+        userTurn(panel.get());
         QCOMPARE(panelCalls(sim, panel->vi()).last(), write(2, 0.00999990844586862));
     }
     sim.clearJournal();
@@ -598,7 +616,7 @@ void TestPanel::typedValues()
     sim.clearJournal();
 
     qm7240_dblCtrl *ctrl = panel->dacCtrl[group][index];
-    typeInto(ctrl, text);
+    typeInto(panel.get(), ctrl, text);
 
     // Every accepted keystroke went out, and the text being typed was left alone.
     QCOMPARE(panelCalls(sim, panel->vi()), writes);
@@ -606,7 +624,7 @@ void TestPanel::typedValues()
 
     // Return ends editing: the control shows the value at its decimals and
     // writes it once more.
-    QTest::keyClick(ctrl, Qt::Key_Return);
+    keyInto(panel.get(), ctrl, Qt::Key_Return);
     QCOMPARE(ctrl->text(), shown);
     QCOMPARE(panelCalls(sim, panel->vi()), writes + QStringList{writes.last()});
 }
@@ -618,14 +636,14 @@ void TestPanel::arrowKeys()
     auto panel = openPanel(fc);
     sim.clearJournal();
 
-    QTest::keyClick(panel->dacCtrl[0][0], Qt::Key_Up);
+    keyInto(panel.get(), panel->dacCtrl[0][0], Qt::Key_Up);
     QCOMPARE(panel->dacCtrl[0][0]->text(), QStringLiteral("0.037"));
-    QTest::keyClick(panel->dacCtrl[0][0], Qt::Key_Up);
-    QTest::keyClick(panel->dacCtrl[0][0], Qt::Key_Down);
-    QTest::keyClick(panel->dacCtrl[2][0], Qt::Key_Up);
+    keyInto(panel.get(), panel->dacCtrl[0][0], Qt::Key_Up);
+    keyInto(panel.get(), panel->dacCtrl[0][0], Qt::Key_Down);
+    keyInto(panel.get(), panel->dacCtrl[2][0], Qt::Key_Up);
     QCOMPARE(panel->dacCtrl[2][0]->text(), QStringLiteral("0.031"));
     // Below the lower end nothing changes and nothing is written.
-    QTest::keyClick(panel->dacCtrl[1][0], Qt::Key_Down);
+    keyInto(panel.get(), panel->dacCtrl[1][0], Qt::Key_Down);
 
     // One click is 100 steps from where the control stands, written once.
     QCOMPARE(panelCalls(sim, panel->vi()),
@@ -758,6 +776,7 @@ void TestPanel::pollRunsDuringWriteBox()
         ModalAnswerer::clickButton(window, QStringLiteral("No"));
     });
     panel->dacCtrl[0][2]->setValue(5.0);
+    userTurn(panel.get());
 
     QVERIFY(box->seen);
     QCOMPARE(box->text, errorBoxText(writeCall, VI_ERROR_TMO));
@@ -906,7 +925,7 @@ void TestPanel::linkDrops()
         QCOMPARE(panel->errorLed[i / 4][i % 4]->currentValue(), 0);
     QCOMPARE(sim.calls(QStringLiteral("qm7240_writeChannel")).size(), 0);
     sim.clearJournal();
-    typeInto(ctrl6, QStringLiteral("5"));
+    typeInto(panel.get(), ctrl6, QStringLiteral("5"));
     QTRY_COMPARE_WITH_TIMEOUT(sim.calls(QStringLiteral("qm7240_writeChannel")).size(), 1, 5000);
     QCOMPARE(panelCalls(sim, panel->vi()), QStringList{write(6, 0.004999954222934309)});
     // Stopped here by hand, so that the next drop meets the write alone.
@@ -916,7 +935,7 @@ void TestPanel::linkDrops()
     waitUntil(4200);
     sim.clearJournal();
     auto writeBox = ModalAnswerer::instance().click(QStringLiteral("No"));
-    typeInto(ctrl6, QStringLiteral("7"));
+    typeInto(panel.get(), ctrl6, QStringLiteral("7"));
     QVERIFY(writeBox->seen);
     QCOMPARE(writeBox->text, errorBoxText(writeCall, VI_ERROR_TMO));
     const QList<QJsonObject> writes = sim.calls(QStringLiteral("qm7240_writeChannel"));
@@ -1304,7 +1323,7 @@ void TestPanel::actionAfterFailure()
     QCOMPARE(panel->dacCtrl[0][0]->text(), QStringLiteral("4.000"));
 
     // A write the card confirms clears its channel's mark; a confirmed reset clears all.
-    typeInto(panel->dacCtrl[0][0], QStringLiteral("5"));
+    typeInto(panel.get(), panel->dacCtrl[0][0], QStringLiteral("5"));
     marked.removeAll(1);
     checkMarks(marked);
     panel->resetButton->click();
@@ -1388,7 +1407,7 @@ void TestPanel::demoMode()
     QCOMPARE(panel->dacCtrl[0][0]->minimum(), 4.0);
     QCOMPARE(panel->dacCtrl[0][0]->text(), QStringLiteral("4.000"));
     QVERIFY(qAbs(panel->dacCtrl[0][0]->singleStep() - 0.024414435034714275) < 1e-12);
-    typeInto(panel->dacCtrl[1][1], QStringLiteral("5"));
+    typeInto(panel.get(), panel->dacCtrl[1][1], QStringLiteral("5"));
     QTest::keyClick(panel->dacCtrl[1][1], Qt::Key_Return);
     QCOMPARE(panel->dacCtrl[1][1]->text(), QStringLiteral("5.000"));
     // Without a card, Reset Device changes nothing on screen.
@@ -1420,7 +1439,9 @@ void TestPanel::badSlotArguments()
 
     // A value that is no number lands on the lower end of the range.
     panel->setValue_slot(5, std::numeric_limits<double>::quiet_NaN());
+    userTurn(panel.get());
     panel->setValue_slot(9, std::numeric_limits<double>::infinity());
+    userTurn(panel.get());
     QCOMPARE(panelCalls(sim, panel->vi()), (QStringList{write(5, 0.0), write(9, 10.0)}));
     QCOMPARE(panel->dacCtrl[1][0]->value(), 0.0);
     QCOMPARE(panel->dacCtrl[2][0]->value(), 10.0);
