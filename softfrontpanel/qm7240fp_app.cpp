@@ -119,10 +119,10 @@ private:
 
 template <class Call> ViStatus qm7240fp_App::onCard(Call call)
 {
-    QElapsedTimer took;
-    took.start();
+    // On the poll's own clock, as its reads are.
+    const qint64 began = m_clock.nsecsElapsed();
     const ViStatus status = call();
-    statusPoll->callTook(double(took.nsecsElapsed()) / 1e6);
+    statusPoll->callTook(double(m_clock.nsecsElapsed() - began) / 1e6);
     return status;
 }
 
@@ -234,8 +234,7 @@ void qm7240fp_App::buildGroup(int g, QGridLayout *groupGrid)
             // selection nor amperes. Marked before the box, which lets the
             // event loop run.
             m_grpKnown[g] = false;
-            m_actionCut = qm7240fp_isLinkFailure(status);
-            reportStatus(status, getOutputRangeCall);
+            actionCallFailed(status, getOutputRangeCall);
         }
     } else if (g < 2) {
         m_grpType[g] = QM7240_OUTPUT_CURRENT;
@@ -417,52 +416,43 @@ void qm7240fp_App::cardWasReset()
         if (!m_grpKnown[g])
             continue;
         const bool current = isCurrentGroup(m_grpType[g]);
-        if (m_actionCut) {
-            // Not asked after a link failure: the card confirmed its reset,
-            // which puts a current group on its first range and every output
-            // at 0; a voltage group keeps the range it has.
-            if (current) {
-                const QSignalBlocker blocker(rangeComboBox[g]);
-                rangeComboBox[g]->setCurrentIndex(0);
-                m_loLimit[g] = currentRangeTable[0].lo;
-                m_hiLimit[g] = currentRangeTable[0].hi;
+        // Not asked after a link failure: the card confirmed its reset, which
+        // puts a current group on its first range and every output at 0; a
+        // voltage group keeps the range it has.
+        int index = 0;
+        if (!m_actionCut) {
+            ViInt32 type = 0;
+            ViReal64 lo = 0.0;
+            ViReal64 hi = 0.0;
+            const ViStatus status =
+                onCard([&] { return qm7240_getOutputRange(vi(), g + 1, &type, &lo, &hi); });
+            if (status != VI_SUCCESS) {
+                leaveGroupAlone(g, QLatin1String(unreadRangeText));
+                actionCallFailed(status, getOutputRangeCall);
+                continue;
             }
-            for (int k = 0; k < channelsPerGroup; ++k)
-                setControlQuietly(dacCtrl[g][k], m_loLimit[g], m_hiLimit[g], 0.0);
-            continue;
+            // A group does not change its type, and a current group's controls
+            // only know three ranges; an answer that fits neither is shown as
+            // what it is, and the group is left alone.
+            index = current ? currentRangeIndex(lo, hi) : -1;
+            if (isCurrentGroup(type) != current || (current && index < 0)) {
+                leaveGroupAlone(
+                    g, QStringLiteral("card reports %1-%2%3")
+                           .arg(QString::number(lo), QString::number(hi),
+                                isCurrentGroup(type) ? QStringLiteral("mA") : QStringLiteral("V")));
+                continue;
+            }
+            if (!current) {
+                m_loLimit[g] = lo;
+                m_hiLimit[g] = hi;
+                showVoltageRange(g);
+            }
         }
-        ViInt32 type = 0;
-        ViReal64 lo = 0.0;
-        ViReal64 hi = 0.0;
-        const ViStatus status =
-            onCard([&] { return qm7240_getOutputRange(vi(), g + 1, &type, &lo, &hi); });
-        if (status != VI_SUCCESS) {
-            leaveGroupAlone(g, QLatin1String(unreadRangeText));
-            m_actionCut = qm7240fp_isLinkFailure(status);
-            reportStatus(status, getOutputRangeCall);
-            continue;
-        }
-        // A group does not change its type, and a current group's controls
-        // only know three ranges; an answer that fits neither is shown as
-        // what it is, and the group is left alone.
-        const int index = current ? currentRangeIndex(lo, hi) : -1;
-        if (isCurrentGroup(type) != current || (current && index < 0)) {
-            leaveGroupAlone(
-                g, QStringLiteral("card reports %1-%2%3")
-                       .arg(QString::number(lo), QString::number(hi),
-                            isCurrentGroup(type) ? QStringLiteral("mA") : QStringLiteral("V")));
-            continue;
-        }
-
         if (current) {
             const QSignalBlocker blocker(rangeComboBox[g]);
             rangeComboBox[g]->setCurrentIndex(index);
             m_loLimit[g] = currentRangeTable[index].lo;
             m_hiLimit[g] = currentRangeTable[index].hi;
-        } else {
-            m_loLimit[g] = lo;
-            m_hiLimit[g] = hi;
-            showVoltageRange(g);
         }
         for (int k = 0; k < channelsPerGroup; ++k)
             setControlQuietly(dacCtrl[g][k], m_loLimit[g], m_hiLimit[g], 0.0);
@@ -491,7 +481,7 @@ void qm7240fp_App::connectControls()
             connect(dacCtrl[g][k], qOverload<int, double>(&qm7240_dblCtrl::valueChanged), this,
                     &qm7240fp_App::setValue_slot);
 
-    // The poll's own tick starts its rounds; the Part's slot stays for callers.
+    // The poll's own tick starts its rounds; timeEvent_slot stays for callers.
 }
 
 void qm7240fp_App::registerHardwareInfo()
@@ -514,19 +504,15 @@ void qm7240fp_App::registerHardwareInfo()
         if (!m_actionCut) {
             const ViStatus status =
                 onCard([&] { return qm7240_readSerialNo(d_vi, &serialNumber, subtype); });
-            if (status != VI_SUCCESS) {
-                m_actionCut = qm7240fp_isLinkFailure(status);
-                reportStatus(status, readSerialNoCall);
-            }
+            if (status != VI_SUCCESS)
+                actionCallFailed(status, readSerialNoCall);
         }
         if (!m_actionCut) {
             const ViStatus status = onCard([&] {
                 return qm7240_revision_query(d_vi, driverRevision, instrumentFirmwareRevision);
             });
-            if (status != VI_SUCCESS) {
-                m_actionCut = qm7240fp_isLinkFailure(status);
-                reportStatus(status, revisionQueryCall);
-            }
+            if (status != VI_SUCCESS)
+                actionCallFailed(status, revisionQueryCall);
         }
         subtype[subtypeRoom - 1] = '\0';
         instrumentFirmwareRevision[firmwareRoom - 1] = '\0';
@@ -572,10 +558,8 @@ void qm7240fp_App::setRange_slot(int grp)
     if (!m_actionCut) {
         const ViStatus status =
             onCard([&] { return qm7240_setOutputRange(vi(), grp + 1, index + 1); });
-        if (status != VI_SUCCESS) {
-            m_actionCut = qm7240fp_isLinkFailure(status);
-            reportStatus(status, setOutputRangeCall);
-        }
+        if (status != VI_SUCCESS)
+            actionCallFailed(status, setOutputRangeCall);
     }
 
     for (int k = 0; k < channelsPerGroup; ++k) {
@@ -650,10 +634,8 @@ void qm7240fp_App::writeChannel(int indx, double cardValue)
     }
     const ViStatus status = onCard([&] { return qm7240_writeChannel(vi(), indx, cardValue); });
     setUnconfirmed(indx, status != VI_SUCCESS);
-    if (status != VI_SUCCESS) {
-        m_actionCut = qm7240fp_isLinkFailure(status);
-        reportStatus(status, writeChannelCall);
-    }
+    if (status != VI_SUCCESS)
+        actionCallFailed(status, writeChannelCall);
 }
 
 void qm7240fp_App::setUnconfirmed(int indx, bool unconfirmed)
@@ -753,6 +735,12 @@ void qm7240fp_App::placeResumeButton()
     const int gap = fontMetrics().height() / 2;
     resumeButton->setGeometry(below.x(), above.bottom() + 1 + gap, below.width(),
                               resumeButton->sizeHint().height());
+}
+
+void qm7240fp_App::actionCallFailed(ViStatus status, const char *callText)
+{
+    m_actionCut = qm7240fp_isLinkFailure(status);
+    reportStatus(status, callText);
 }
 
 void qm7240fp_App::reportStatus(ViStatus status, const char *callText)

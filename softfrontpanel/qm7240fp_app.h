@@ -108,6 +108,8 @@ private:
     void showQuantised(qm7240_dblCtrl *ctrl, double value);
     // Shows a non-zero driver status: an error box offering to exit, or a warning.
     void reportStatus(ViStatus status, const char *callText);
+    // The box for a failed call of the action under way; a link failure ends the action.
+    void actionCallFailed(ViStatus status, const char *callText);
 
     // Each group's range row, for a range field that replaces the combo box.
     QHBoxLayout *rangeRow[4] = {};

@@ -102,7 +102,8 @@ qm6080fp_session_t qm6080fp_readSession(const qm6080fp_commandLine_t &commandLin
     }
     session.waylandLive =
         !variable("WAYLAND_SOCKET").isEmpty() || isSocket(session.waylandSocketPath);
-    session.waylandPlugin = hasWaylandPlugin();
+    // Only a live Wayland display can need the plugin: no folder is listed otherwise.
+    session.waylandPlugin = session.waylandLive && hasWaylandPlugin();
     return session;
 }
 

@@ -16,8 +16,9 @@ struct qm6080fp_session_t
     QString waylandDisplay;     // WAYLAND_DISPLAY
     // WAYLAND_DISPLAY names a socket that exists, or WAYLAND_SOCKET hands over a connection.
     bool waylandLive = false;
-    QString waylandSocketPath;  // where WAYLAND_DISPLAY points
-    bool waylandPlugin = false; // the toolkit's Wayland platform plugin is installed
+    QString waylandSocketPath; // where WAYLAND_DISPLAY points
+    // The toolkit's Wayland platform plugin is installed; looked for only when waylandLive.
+    bool waylandPlugin = false;
 };
 
 // Where the panel will be shown, or why it cannot be.

@@ -876,11 +876,12 @@ void TestPanel::slowCardRound()
 void TestPanel::linkDrops()
 {
     // The link to the carrier is down twice: first while the panel polls,
-    // then while it writes.
+    // then while it writes. Each window leaves seconds for the steps in it,
+    // however loaded the machine.
     const QString yaml = systemYaml().replace(
         QStringLiteral("    logical_address: 2\n"),
         QStringLiteral("    logical_address: 2\n    link:\n      timeout_ms: 300\n"
-                       "      down: [{after_ms: 2000, for_ms: 1000}, {after_ms: 4000, "
+                       "      down: [{after_ms: 2000, for_ms: 3000}, {after_ms: 7000, "
                        "for_ms: 60000}]\n"));
     SimFixture sim(yaml);
     qm7240_fc fc;
@@ -915,7 +916,7 @@ void TestPanel::linkDrops()
 
     // Back up: Resume Monitoring reads every channel again, writes nothing,
     // and the poll runs as before; a value typed into channel 6 reaches the card.
-    waitUntil(3200);
+    waitUntil(5200);
     sim.clearJournal();
     panel->resumeButton->click();
     QTRY_VERIFY_WITH_TIMEOUT(panel->resumeButton->isHidden(), 5000);
@@ -932,7 +933,7 @@ void TestPanel::linkDrops()
     panel->statusPoll->stop();
 
     // Down again: the write waits out VISA's timeout and its box follows.
-    waitUntil(4200);
+    waitUntil(7200);
     sim.clearJournal();
     auto writeBox = ModalAnswerer::instance().click(QStringLiteral("No"));
     typeInto(panel.get(), ctrl6, QStringLiteral("7"));
