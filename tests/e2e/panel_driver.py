@@ -75,6 +75,36 @@ def install_watchdog(seconds=240):
     signal.alarm(seconds)
 
 
+def end_process(proc):
+    if proc is None or proc.poll() is not None:
+        return
+    proc.terminate()
+    try:
+        proc.wait(10)
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        proc.wait()
+
+
+class SessionBus:
+    """The session bus the programs here talk to, as on a desktop: the one
+    the environment names, else one of the run's own. Without any, libdbus
+    starts a daemon per program through dbus-launch, and nobody ends it."""
+
+    def __init__(self):
+        self.proc = None
+        self.address = os.environ.get("DBUS_SESSION_BUS_ADDRESS")
+        if not self.address:
+            self.proc = subprocess.Popen(
+                ["dbus-daemon", "--session", "--nofork", "--print-address"],
+                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
+                start_new_session=True)
+            self.address = self.proc.stdout.readline().strip()
+
+    def stop(self):
+        end_process(self.proc)
+
+
 class XServer:
     def __init__(self, dpi=None):
         read_end, write_end = os.pipe()
@@ -96,17 +126,7 @@ class XServer:
             number += chunk
         os.close(read_end)
         self.display = ":" + number.decode().strip()
-        # Programs here want a session bus, as on a desktop. Without one,
-        # libdbus starts a daemon per program through dbus-launch, and
-        # nobody ends it.
-        self.bus = None
-        self.bus_address = os.environ.get("DBUS_SESSION_BUS_ADDRESS")
-        if not self.bus_address:
-            self.bus = subprocess.Popen(
-                ["dbus-daemon", "--session", "--nofork", "--print-address"],
-                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
-                start_new_session=True)
-            self.bus_address = self.bus.stdout.readline().strip()
+        self.bus = SessionBus()
 
     def bind_keys(self, text):
         """Gives every character of `text` that the keyboard lacks a key of
@@ -162,15 +182,9 @@ class XServer:
             # an event (MappingNotify): skip it
 
     def stop(self):
-        for proc in (self.proc, getattr(self, "bus", None)):
-            if proc is None or proc.poll() is not None:
-                continue
-            proc.terminate()
-            try:
-                proc.wait(10)
-            except subprocess.TimeoutExpired:
-                proc.kill()
-                proc.wait()
+        end_process(self.proc)
+        if hasattr(self, "bus"):
+            self.bus.stop()
 
 
 class Panel:
@@ -222,7 +236,7 @@ class Panel:
             "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
             "HOME": self.workdir,
             "DISPLAY": self.x.display,
-            "DBUS_SESSION_BUS_ADDRESS": self.x.bus_address,
+            "DBUS_SESSION_BUS_ADDRESS": self.x.bus.address,
             "QT_QPA_PLATFORM": "xcb",
             "XDG_RUNTIME_DIR": runtime,
             "ALLUSERSPROFILE": self.profile,

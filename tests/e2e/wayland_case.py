@@ -22,7 +22,8 @@ import time
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from panel_driver import MAIN_WINDOW, WINDOW_TIMEOUT, Panel, check, run_case  # noqa: E402
+from panel_driver import (MAIN_WINDOW, WINDOW_TIMEOUT, Panel, SessionBus, check,  # noqa: E402
+                          run_case)
 
 SOCKET = "wayland-sfp"
 # Weston's headless output, like the X server of the other cases; both at 96 dpi.
@@ -36,12 +37,7 @@ class Weston:
         self.runtime = os.path.join(workdir, "runtime")
         os.makedirs(self.runtime, mode=0o700)
         self.log = open(os.path.join(workdir, "weston.log"), "w")
-        # A session bus of the run's own, as a desktop has: without one,
-        # libdbus starts a daemon per client that nobody ends.
-        self.bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address"],
-                                    stdout=subprocess.PIPE, stderr=self.log, text=True,
-                                    start_new_session=True)
-        self.bus_address = self.bus.stdout.readline().strip()
+        self.bus = SessionBus()
         self.proc = subprocess.Popen(
             ["weston", "--backend=headless-backend.so", "--use-pixman", "--socket=" + SOCKET,
              "--width=%d" % WIDTH, "--height=%d" % HEIGHT, "--idle-time=0", "--debug"],
@@ -55,7 +51,7 @@ class Weston:
     def env(self, **extra):
         env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "XDG_RUNTIME_DIR": self.runtime,
                "WAYLAND_DISPLAY": SOCKET, "LANG": "C.UTF-8",
-               "DBUS_SESSION_BUS_ADDRESS": self.bus_address}
+               "DBUS_SESSION_BUS_ADDRESS": self.bus.address}
         for name in ("ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"):
             if name in os.environ:
                 env[name] = os.environ[name]
@@ -86,8 +82,7 @@ class Weston:
             except subprocess.TimeoutExpired:
                 os.killpg(self.proc.pid, signal.SIGKILL)
                 self.proc.wait()
-        self.bus.terminate()
-        self.bus.wait(10)
+        self.bus.stop()
         self.log.close()
 
 
