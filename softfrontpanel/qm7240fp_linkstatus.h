@@ -18,4 +18,11 @@ constexpr bool qm7240fp_isLinkFailure(ViStatus status)
     return false;
 }
 
+// A status after which an action makes no further call: a link failure, or
+// a call not made because the window is going (VI_ERROR_ABORT).
+constexpr bool qm7240fp_endsAction(ViStatus status)
+{
+    return qm7240fp_isLinkFailure(status) || status == VI_ERROR_ABORT;
+}
+
 #endif

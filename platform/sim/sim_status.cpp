@@ -54,6 +54,7 @@ const StatusEntry statusTable[] = {
            "or find list."),
     STATUS(VI_ERROR_INV_EVENT, Visa, "Specified event type is not supported by the resource."),
     STATUS(VI_ERROR_INV_MECH, Visa, "Invalid mechanism specified."),
+    STATUS(VI_ERROR_ABORT, Visa, "User abort occurred during transfer."),
     STATUS(VI_ERROR_ALLOC, Visa,
            "Insufficient system resources to perform necessary memory allocation."),
     STATUS(VI_ERROR_IO, Visa, "Could not perform operation because of I/O error."),

@@ -124,6 +124,7 @@ typedef ViUInt32 ViEventType;
 #define VI_ERROR_NSUP_ATTR ((ViStatus)0xBFFF001DL)
 #define VI_ERROR_INV_EVENT ((ViStatus)0xBFFF0026L)
 #define VI_ERROR_INV_MECH ((ViStatus)0xBFFF0027L)
+#define VI_ERROR_ABORT ((ViStatus)0xBFFF0030L)
 #define VI_ERROR_ALLOC ((ViStatus)0xBFFF003CL)
 #define VI_ERROR_IO ((ViStatus)0xBFFF003EL)
 #define VI_ERROR_NSUP_OPER ((ViStatus)0xBFFF0067L)

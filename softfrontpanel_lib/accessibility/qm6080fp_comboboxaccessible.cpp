@@ -69,8 +69,13 @@ void qm6080fp_comboBoxAccessible::setCurrentValue(const QVariant &value)
 {
     bool ok = false;
     const int index = value.toInt(&ok);
-    if (ok && index >= 0 && index < box()->count())
-        box()->setCurrentIndex(index);
+    if (!ok || index < 0 || index >= box()->count() || !box()->isEnabled())
+        return;
+    box()->setCurrentIndex(index);
+    // A choice made through assistive technology is the user's, as one made
+    // with the mouse or the keys: the box says so as it does for those.
+    emit box()->activated(index);
+    emit box()->textActivated(box()->itemText(index));
 }
 
 QVariant qm6080fp_comboBoxAccessible::maximumValue() const

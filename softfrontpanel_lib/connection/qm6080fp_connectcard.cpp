@@ -16,6 +16,7 @@
 #include "frame/qm6080fp_icons.h"
 #include "frame/qm6080fp_messages.h"
 #include "qm6080.h"
+#include "session/qm6080fp_offguithread.h"
 
 namespace {
 
@@ -103,13 +104,19 @@ bool qm6080fp_fcSelect::connectCard()
             numbers[i] = ViUInt16(fcNumbers[i]);
         session = 0;
         const QByteArray rsrcName = descriptors.toLatin1();
-        const ViStatus status = fc->initSession(rsrcName.constData(), numbers, 1, 1, &session);
-        if (status != VI_SUCCESS && session != 0) {
-            // A warning status still leaves an open session behind; nothing
-            // would close it once the user tries again or gives up.
-            fc->closeSession(session);
-            session = 0;
-        }
+        ViSession opened = 0;
+        ViStatus status = VI_SUCCESS;
+        // A carrier far away, or gone, answers only after VISA's timeout.
+        qm6080fp_runOffGuiThread([&] {
+            status = fc->initSession(rsrcName.constData(), numbers, 1, 1, &opened);
+            if (status != VI_SUCCESS && opened != 0) {
+                // A warning status still leaves an open session behind;
+                // nothing would close it once the user tries again or gives up.
+                fc->closeSession(opened);
+                opened = 0;
+            }
+        });
+        session = opened;
         return status;
     };
 

@@ -2,18 +2,25 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QElapsedTimer>
 #include <QPushButton>
+#include <QTimer>
 
 #include <memory>
 
 #include "about/qm6080fp_about.h"
+#include "accessibility/qm6080fp_announcer.h"
 #include "connection/qm6080fp_genfc.h"
 #include "discovery/qm6080fp_fcselect.h"
 #include "frame/qm6080fp_messages.h"
 #include "qm6080.h"
+#include "session/qm6080fp_cardthread.h"
+#include "session/qm6080fp_windowqueue.h"
 
 namespace {
+
+// A call out this long shows that the panel waits for the card: longer than
+// a busy bus or a far LAN takes, well short of VISA's timeout.
+constexpr int waitShownAfterMs = 300;
 
 // VISA text attributes come in 256-byte buffers; a driver that fills one to
 // the brim still gives a terminated text.
@@ -54,32 +61,50 @@ qm6080fp_AppFC::qm6080fp_AppFC(qm6080fp_genFC *fc, bool multipleCards, bool skip
         d_fcNumbers[i] = select->fcNumbers[i];
     setDemoMode(d_demo != 0);
     d_fcCount = select->selectedCount;
+    select.reset();
+    if (d_demo)
+        d_vi = 0;
 
+    d_windowJobs = new qm6080fp_windowQueue(this);
+    d_cardThread = std::make_unique<qm6080fp_cardThread>(
+        [jobs = d_windowJobs](qm6080fp_cardThread::Job job) { jobs->post(std::move(job)); });
+    d_waitTimer = new QTimer(this);
+    d_waitTimer->setSingleShot(true);
+    d_waitTimer->setInterval(waitShownAfterMs);
+    connect(d_waitTimer, &QTimer::timeout, this, &qm6080fp_AppFC::showWaiting);
+    d_cardThread->setCallWatch([this](bool out) { cardCallOut(out); });
+    d_cardThread->start();
+
+    // What the frame asks of the session and the libraries, on the card
+    // thread like every later call; the window is not shown yet.
     QString moduleText;
     QString cardText;
     QString hostText;
-    if (d_demo) {
-        d_lxi = false;
-        d_vi = 0;
-    } else {
-        ViInt16 slot = 0;
-        if (viGetAttribute(d_vi, VI_ATTR_SLOT, &slot) >= 0) {
-            d_lxi = false;
-            moduleText = QStringLiteral("Slot %1").arg(slot);
-        } else {
-            // Only a network carrier has no VXI slot.
-            d_lxi = true;
-            bool ok = false;
-            const QString deviceName = textAttribute(d_vi, VI_ATTR_TCPIP_DEVICE_NAME, &ok);
-            if (ok)
-                moduleText = deviceName;
-            const QString hostName = textAttribute(d_vi, VI_ATTR_TCPIP_HOSTNAME, &ok);
-            if (ok)
-                hostText = hostName;
+    char commonRevision[40] = {};
+    QString driverRevisionText;
+    d_cardThread->runAndWait([&] {
+        if (!d_demo) {
+            ViInt16 slot = 0;
+            if (viGetAttribute(d_vi, VI_ATTR_SLOT, &slot) >= 0) {
+                d_lxi = false;
+                moduleText = QStringLiteral("Slot %1").arg(slot);
+            } else {
+                // Only a network carrier has no VXI slot.
+                d_lxi = true;
+                bool ok = false;
+                const QString deviceName = textAttribute(d_vi, VI_ATTR_TCPIP_DEVICE_NAME, &ok);
+                if (ok)
+                    moduleText = deviceName;
+                const QString hostName = textAttribute(d_vi, VI_ATTR_TCPIP_HOSTNAME, &ok);
+                if (ok)
+                    hostText = hostName;
+            }
+            cardText = QStringLiteral("FC %1").arg(d_fcNumbers[0]);
         }
-        cardText = QStringLiteral("FC %1").arg(d_fcNumbers[0]);
-    }
-    select.reset();
+        qm6080_revisionText(commonRevision);
+        driverRevisionText = d_fc->driverRevisionText();
+    });
+    commonRevision[sizeof commonRevision - 1] = '\0';
 
     setWindowTitle(QStringLiteral("Vorilan ") + modelText + QStringLiteral(" Soft Front Panel") +
                    (hostText.isEmpty() ? QString() : QStringLiteral(": ") + hostText));
@@ -95,12 +120,8 @@ qm6080fp_AppFC::qm6080fp_AppFC(qm6080fp_genFC *fc, bool multipleCards, bool skip
     setCardInfo(cardText,
                 QStringLiteral("Shows which function card is connected to the Soft Front Panel"));
 
-    char commonRevision[40] = {};
-    qm6080_revisionText(commonRevision);
-    commonRevision[sizeof commonRevision - 1] = '\0';
-
     const QByteArray panelVersion = d_fc->softwareVersion().toLocal8Bit();
-    const QByteArray driverRevision = d_fc->driverRevisionText().toLocal8Bit();
+    const QByteArray driverRevision = driverRevisionText.toLocal8Bit();
     const QByteArray model = modelText.toLocal8Bit();
     const QByteArray notice = d_fc->noticeText().toLocal8Bit();
     aboutDialog =
@@ -114,50 +135,90 @@ qm6080fp_AppFC::qm6080fp_AppFC(qm6080fp_genFC *fc, bool multipleCards, bool skip
 
 qm6080fp_AppFC::~qm6080fp_AppFC()
 {
-    if (!d_demo && d_fc)
-        d_fc->closeSession(d_vi);
+    endSession();
+}
+
+void qm6080fp_AppFC::endSession()
+{
+    if (!d_cardThread)
+        return;
+    d_windowJobs->drop();
+    d_cardThread->finish([this] {
+        if (!d_demo && d_fc)
+            d_fc->closeSession(d_vi);
+    });
 }
 
 void qm6080fp_AppFC::closeEvent(QCloseEvent *event)
 {
+    // While the user answers, nothing of the card's comes over the question.
+    d_windowJobs->hold();
     qm6080fp_app::closeEvent(event);
+    if (event->isAccepted()) {
+        // The window goes at once; the program ends once the call under way
+        // has returned and the session is closed.
+        d_windowJobs->drop();
+        d_cardThread->beginClosing();
+    } else {
+        d_windowJobs->release();
+    }
 }
 
 void qm6080fp_AppFC::cardWasReset() {}
 
-void qm6080fp_AppFC::resetStarting() {}
-
-void qm6080fp_AppFC::resetReturned(double) {}
-
 void qm6080fp_AppFC::resetDevice()
 {
-    const bool reset = !d_demo && d_fc;
-    if (reset)
-        resetStarting();
     QApplication::setOverrideCursor(Qt::BusyCursor);
-    ViStatus status = VI_SUCCESS;
-    if (reset) {
-        QElapsedTimer took;
-        took.start();
-        status = d_fc->resetCard(d_vi);
-        resetReturned(double(took.nsecsElapsed()) / 1e6);
+    if (d_demo || !d_fc) {
+        QApplication::restoreOverrideCursor();
+        return;
     }
+    // After the actions before it; the busy cursor says so meanwhile.
+    d_cardThread->push([this] { resetCardAction(); });
+}
+
+void qm6080fp_AppFC::resetCardAction()
+{
+    const ViStatus status = d_cardThread->call([this] { return d_fc->resetCard(d_vi); });
     // The box that may follow is a question to the user, not part of the wait.
-    QApplication::restoreOverrideCursor();
+    d_cardThread->show([] { QApplication::restoreOverrideCursor(); });
 
     if (status == VI_SUCCESS) {
         // Only a reset the card confirmed changes what the panel shows; after
         // a warning nobody knows what state the card is in.
-        if (reset)
-            cardWasReset();
+        cardWasReset();
         return;
     }
     char text[1024] = {};
     qm6080_statusText(status, text);
     text[sizeof text - 1] = '\0';
-    if (status < 0)
-        showErrorMessage(
-            QStringLiteral("Function Call failed due to [%1]").arg(QString::fromLatin1(text)));
-    else
-        showWarningMessage(QStringLiteral("Warning [%1]").arg(QString::fromLatin1(text)));
+    const QString description = QString::fromLatin1(text);
+    d_cardThread->ask([status, description] {
+        if (status < 0)
+            showErrorMessage(QStringLiteral("Function Call failed due to [%1]").arg(description));
+        else
+            showWarningMessage(QStringLiteral("Warning [%1]").arg(description));
+    });
+}
+
+void qm6080fp_AppFC::cardCallOut(bool out)
+{
+    if (out) {
+        d_waitTimer->start();
+        return;
+    }
+    d_waitTimer->stop();
+    if (d_showsWaiting) {
+        d_showsWaiting = false;
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+void qm6080fp_AppFC::showWaiting()
+{
+    // The window still works: the pointer only says that the card has not
+    // answered yet, and a screen reader hears it once.
+    d_showsWaiting = true;
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    announcer->announce(QStringLiteral("Waiting for the card"));
 }

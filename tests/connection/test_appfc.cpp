@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
 #include <cstdio>
 #include <memory>
 
@@ -16,6 +17,7 @@
 #include "frame/qm6080fp_appfc.h"
 #include "journaltext.h"
 #include "modalanswerer.h"
+#include "session/qm6080fp_cardthread.h"
 #include "simfixture.h"
 #include "testcard.h"
 #include "widgets/qm6080fp_led.h"
@@ -49,23 +51,16 @@ public:
         const QCursor *cursor = QApplication::overrideCursor();
         return cursor ? int(cursor->shape()) : -1;
     }
-    // The override cursor each time the panel's hook ran.
-    QList<int> hookCursors;
+    // How often the panel's hook ran, on the card thread.
+    std::atomic<int> hookRuns{0};
+    // Returns once the card thread has done what it was asked.
+    void settle()
+    {
+        d_cardThread->runAndWait([] {});
+    }
 
 protected:
-    void cardWasReset() override { hookCursors << cursorShape(); }
-};
-
-// Records the override cursor while the driver resets the card.
-class CursorCard : public TestCard
-{
-public:
-    ViStatus resetCard(ViSession sessionHandle) override
-    {
-        resetCursors << Frame::cursorShape();
-        return TestCard::resetCard(sessionHandle);
-    }
-    QList<int> resetCursors;
+    void cardWasReset() override { ++hookRuns; }
 };
 
 // A VXI carrier in `slot` with DAC cards in `position` and in position 3.
@@ -218,7 +213,8 @@ void TestAppFC::demoTexts()
     // panel is not told of a reset that never happened.
     frame->resetPush()->click();
     QCOMPARE(QApplication::overrideCursor(), nullptr);
-    QCOMPARE(frame->hookCursors, QList<int>());
+    frame->settle();
+    QCOMPARE(frame->hookRuns.load(), 0);
     frame.reset();
     const QStringList names = sim.callNames();
     for (const char *call : {"qm7240_init", "qm7240_reset", "qm7240_close", "viGetAttribute"})
@@ -370,7 +366,7 @@ void TestAppFC::resetStatus()
 
     SimFixture sim(vxiSystem(5, 2, failure));
     storeAddress("7240", {"VXI0::5::INSTR"}, {2});
-    CursorCard card;
+    TestCard card;
     answerEnterAddress();
     auto frame = std::make_unique<Frame>(&card, false);
     sim.clearJournal();
@@ -383,13 +379,14 @@ void TestAppFC::resetStatus()
             ModalAnswerer::clickButton(window, status < 0 ? "No" : "OK");
         });
     frame->resetPush()->click();
+    // Busy from the click until the card has answered; a box comes after
+    // the busy cursor has gone.
+    QCOMPARE(Frame::cursorShape(), int(Qt::BusyCursor));
+    frame->settle();
     QCOMPARE(QApplication::overrideCursor(), nullptr);
-    // Busy while the card resets; the box, and the panel's hook that may show
-    // one, come after the busy cursor has gone.
-    QCOMPARE(card.resetCursors, QList<int>{int(Qt::BusyCursor)});
     QCOMPARE(boxCursor, status != 0 ? -1 : -2);
     // Only a reset the card confirmed reaches the panel.
-    QCOMPARE(frame->hookCursors, status == 0 ? QList<int>{-1} : QList<int>());
+    QCOMPARE(frame->hookRuns.load(), status == 0 ? 1 : 0);
 
     QCOMPARE(journalText(sim, "qm7240_reset", {"session", "status"}),
              QString("session=%1 status=%2").arg(frame->vi()).arg(status));

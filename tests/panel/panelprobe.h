@@ -3,7 +3,7 @@
 
 #include "about/qm6080fp_about.h"
 #include "qm7240fp_app.h"
-#include "qm7240fp_statuspoll.h"
+#include "session/qm6080fp_cardthread.h"
 
 // The DAC panel with its members in reach of the tests. It adds no
 // meta-object of its own, so it is still a qm7240fp_App to the toolkit.
@@ -22,13 +22,20 @@ public:
     using qm7240fp_App::m_grpType;
     using qm7240fp_App::m_hiLimit;
     using qm7240fp_App::m_loLimit;
+    using qm7240fp_App::m_rangeUnconfirmed;
     using qm7240fp_App::m_unconfirmed;
     using qm7240fp_App::rangeComboBox;
     using qm7240fp_App::rangeLabel;
     using qm7240fp_App::rangeLineEdit;
     using qm7240fp_App::resumeButton;
-    using qm7240fp_App::statusPoll;
     using qm7240fp_App::statusTimer;
+
+    // Returns once the card thread has done every action asked of it so
+    // far, and the window has shown what came back.
+    void settle()
+    {
+        d_cardThread->runAndWait([] {});
+    }
 };
 
 #endif

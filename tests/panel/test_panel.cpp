@@ -20,7 +20,6 @@
 #include "qm7240.h"
 #include "qm7240_dblctrl.h"
 #include "qm7240_fc.h"
-#include "qm7240fp_pollpace.h"
 #include "sim_control.h"
 #include "simfixture.h"
 #include "simsystem.h"
@@ -49,9 +48,7 @@ private slots:
     void openCircuitLamp();
     void pollFailure_data();
     void pollFailure();
-    void pollRunsDuringWriteBox();
-    void pollPause_data();
-    void pollPause();
+    void nothingElseWhileBoxWaits();
     void slowCardRound();
     void linkDrops();
     void startupFailures_data();
@@ -263,12 +260,10 @@ std::unique_ptr<PanelProbe> openDemoPanel(qm7240_fc &fc)
     return std::make_unique<PanelProbe>(&fc);
 }
 
-// The event loop's turn between two of the user's edits: a write that waits
-// for it, because the call before took a millisecond or more (as on a loaded
-// machine), goes out now, as it would before the next key.
+// Between two of the user's edits the card thread does what the first asked.
 void userTurn(PanelProbe *panel)
 {
-    panel->statusPoll->runWaitingCalls();
+    panel->settle();
 }
 
 void keyInto(PanelProbe *panel, QWidget *widget, Qt::Key key)
@@ -536,6 +531,7 @@ void TestPanel::rangeSwitch()
 
     // "4-20mA" is the last item.
     QTest::keyClick(panel->rangeComboBox[0], Qt::Key_End);
+    userTurn(panel.get());
     QCOMPARE(panel->rangeComboBox[0]->currentIndex(), 2);
 
     QCOMPARE(panelCalls(sim, panel->vi()), calls);
@@ -563,6 +559,7 @@ void TestPanel::singleSteps()
 
     // One item down: 0-20 mA, 100 steps of 20 / 65535 mA per click.
     QTest::keyClick(panel->rangeComboBox[1], Qt::Key_Down);
+    userTurn(panel.get());
     QCOMPARE(panel->rangeComboBox[1]->currentIndex(), 1);
     for (int k = 0; k < 4; ++k)
         QVERIFY(qAbs(panel->dacCtrl[1][k]->singleStep() - 0.030518043793392843) < 1e-12);
@@ -756,7 +753,7 @@ void TestPanel::pollFailure()
     }
 }
 
-void TestPanel::pollRunsDuringWriteBox()
+void TestPanel::nothingElseWhileBoxWaits()
 {
     SimFixture sim(
         cardWith(failing(QStringLiteral("qm7240_writeChannel"),
@@ -765,14 +762,12 @@ void TestPanel::pollRunsDuringWriteBox()
     auto panel = openPanel(fc);
     QCOMPARE(panelCalls(sim, panel->vi()), normalStartup());
 
-    int pollsWhileShown = 0;
-    auto box = ModalAnswerer::instance().expect([&sim, &pollsWhileShown](QWidget *window) {
-        const int before = polledChannels(sim).size();
-        QElapsedTimer waited;
-        waited.start();
-        while (polledChannels(sim).size() < before + 32 && waited.elapsed() < 10000)
-            QTest::qWait(20);
-        pollsWhileShown = polledChannels(sim).size() - before;
+    // Three ticks while the write's box is open: the card hears nothing.
+    int callsWhileShown = -1;
+    auto box = ModalAnswerer::instance().expect([&sim, &callsWhileShown](QWidget *window) {
+        const int before = sim.journal().size();
+        QTest::qWait(1200);
+        callsWhileShown = sim.journal().size() - before;
         ModalAnswerer::clickButton(window, QStringLiteral("No"));
     });
     panel->dacCtrl[0][2]->setValue(5.0);
@@ -781,33 +776,15 @@ void TestPanel::pollRunsDuringWriteBox()
     QVERIFY(box->seen);
     QCOMPARE(box->text, errorBoxText(writeCall, VI_ERROR_TMO));
     QCOMPARE(box->icon, int(QMessageBox::Critical));
-    QVERIFY2(pollsWhileShown >= 32, qPrintable(QString::number(pollsWhileShown)));
-    QVERIFY(panel->statusTimer->isActive());
-    // Nothing is undone: the control keeps the value the card refused.
+    QCOMPARE(callsWhileShown, 0);
+    // Nothing is undone: the control keeps the value the card refused; and
+    // the poll goes on once the box is answered.
     QCOMPARE(panel->dacCtrl[0][2]->text(), QStringLiteral("5.000"));
     QCOMPARE(panelCalls(sim, panel->vi()).last(),
              failed(write(3, 0.00499995422293431), VI_ERROR_TMO));
-}
-
-void TestPanel::pollPause_data()
-{
-    QTest::addColumn<double>("readMs");
-    QTest::addColumn<int>("pauseMs");
-    QTest::newRow("fast card: only the event loop's turn") << 0.3 << 0;
-    QTest::newRow("one millisecond") << 1.0 << 2;
-    QTest::newRow("LAN round trip") << 2.2 << 4;
-    QTest::newRow("slow carrier") << 100.0 << 101;
-    QTest::newRow("VISA timeout") << 2000.4 << 2002;
-    QTest::newRow("clock went backwards") << -5.0 << 0;
-    QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << 0;
-    QTest::newRow("clock gone wrong") << 1e12 << 600001;
-}
-
-void TestPanel::pollPause()
-{
-    QFETCH(double, readMs);
-    QFETCH(int, pauseMs);
-    QCOMPARE(qm7240fp_pollPauseMs(readMs), pauseMs);
+    QVERIFY(panel->statusTimer->isActive());
+    const int polled = polledChannels(sim).size();
+    QTRY_VERIFY_WITH_TIMEOUT(polledChannels(sim).size() >= polled + 16, 5000);
 }
 
 void TestPanel::slowCardRound()
@@ -815,60 +792,46 @@ void TestPanel::slowCardRound()
     SimFixture sim(cardWith(QStringLiteral("          call_delay_ms: 20\n")));
     qm7240_fc fc;
     auto panel = openPanel(fc);
-
-    // The event loop runs in the middle of a round, and a timer posted
-    // there runs before the round's next read.
     const auto midRound = [&sim] {
         const int n = polledChannels(sim).size() % 16;
         return n >= 1 && n <= 12;
     };
-    QTRY_VERIFY_WITH_TIMEOUT(midRound(), 5000);
-    int readsBefore = -1;
-    QTimer::singleShot(0, [&] { readsBefore = polledChannels(sim).size(); });
-    QTRY_VERIFY_WITH_TIMEOUT(readsBefore >= 0, 5000);
-    QVERIFY2(readsBefore % 16 != 0, qPrintable(QString::number(readsBefore)));
 
-    // A write in the middle of a round goes to the card at once, between two
-    // reads, and the round goes on with the next channel.
+    // A write in the middle of a round goes to the card before the round's
+    // next read, and the round goes on with the next channel.
     QTRY_VERIFY_WITH_TIMEOUT(midRound(), 5000);
     sim.clearJournal();
     panel->dacCtrl[1][1]->setValue(5.0);
-    QTRY_VERIFY_WITH_TIMEOUT(polledChannels(sim).size() >= 2, 5000);
-    const QStringList calls = panelCalls(sim, panel->vi(), true);
+    QTRY_VERIFY_WITH_TIMEOUT(polledChannels(sim).size() >= 3, 5000);
+    QStringList calls = panelCalls(sim, panel->vi(), true);
+    if (calls.first().startsWith(QLatin1String("getDACStatus")))
+        calls.removeFirst(); // the read that was out when the value came
     QCOMPARE(calls.first(), write(6, 0.004999954222934309));
     const int next = calls.at(1).section(' ', 1).toInt();
     const int after = calls.at(2).section(' ', 1).toInt();
     QVERIFY2(next > 1 && after == next % 16 + 1, qPrintable(calls.join(", ")));
-    // The poll rests after the user's calls as after its own reads: the next
-    // read starts at least as long after the user's last call as it took.
-    const auto checkRestAfterWrites = [&sim] {
-        const QJsonObject written = sim.calls(QStringLiteral("qm7240_writeChannel")).last();
-        for (const QJsonObject &read : sim.calls(QStringLiteral("qm7240_getDACStatus"))) {
-            const double start = read.value("t_ms").toDouble() - read.value("dur_ms").toDouble();
-            if (start < written.value("t_ms").toDouble())
-                continue;
-            QVERIFY2(start - written.value("t_ms").toDouble() >= written.value("dur_ms").toDouble(),
-                     qPrintable(QString::number(start - written.value("t_ms").toDouble())));
-            return;
-        }
-        QFAIL("no read after the writes");
-    };
-    checkRestAfterWrites();
+
     // A range change mid-round: its calls one after the other, then the rest.
     QTRY_VERIFY_WITH_TIMEOUT(midRound(), 5000);
     sim.clearJournal();
     QTest::keyClick(panel->rangeComboBox[0], Qt::Key_Down);
-    QTRY_VERIFY_WITH_TIMEOUT(polledChannels(sim).size() >= 2, 5000);
-    QCOMPARE(sim.calls(QStringLiteral("qm7240_writeChannel")).size(), 4);
-    checkRestAfterWrites();
+    QTRY_VERIFY_WITH_TIMEOUT(polledChannels(sim).size() >= 3, 5000);
+    calls = panelCalls(sim, panel->vi(), true);
+    if (calls.first().startsWith(QLatin1String("getDACStatus")))
+        calls.removeFirst();
+    QCOMPARE(calls.mid(0, 5), (QStringList{"setOutputRange 1 2", write(1, 0.0), write(2, 0.0),
+                                           write(3, 0.0), write(4, 0.0)}));
 
     // A reset in the middle of a round drops the rest of it: the next read
     // after the card's state is channel 1 of a fresh round.
     QTRY_VERIFY_WITH_TIMEOUT(midRound(), 5000);
     sim.clearJournal();
     panel->resetButton->click();
-    QTRY_VERIFY_WITH_TIMEOUT(polledChannels(sim).size() >= 2, 5000);
-    QCOMPARE(panelCalls(sim, panel->vi(), true).mid(0, 7),
+    QTRY_VERIFY_WITH_TIMEOUT(polledChannels(sim).size() >= 3, 5000);
+    calls = panelCalls(sim, panel->vi(), true);
+    if (calls.first().startsWith(QLatin1String("getDACStatus")))
+        calls.removeFirst();
+    QCOMPARE(calls.mid(0, 7),
              (QStringList{"reset", "getOutputRange 1", "getOutputRange 2", "getOutputRange 3",
                           "getOutputRange 4", "getDACStatus 1", "getDACStatus 2"}));
 }
@@ -930,7 +893,8 @@ void TestPanel::linkDrops()
     QTRY_COMPARE_WITH_TIMEOUT(sim.calls(QStringLiteral("qm7240_writeChannel")).size(), 1, 5000);
     QCOMPARE(panelCalls(sim, panel->vi()), QStringList{write(6, 0.004999954222934309)});
     // Stopped here by hand, so that the next drop meets the write alone.
-    panel->statusPoll->stop();
+    panel->statusTimer->stop();
+    userTurn(panel.get());
 
     // Down again: the write waits out VISA's timeout and its box follows.
     waitUntil(7200);
@@ -1141,6 +1105,7 @@ void TestPanel::resetShowsCardState()
 
     // 4-20mA on group 1, 5 mA into the open channel 6, 5 V on channel 11.
     QTest::keyClick(panel->rangeComboBox[0], Qt::Key_End);
+    userTurn(panel.get());
     panel->dacCtrl[1][1]->setValue(5.0);
     panel->dacCtrl[2][2]->setValue(5.0);
     qm6080fp_led *lamp6 = panel->errorLed[1][1];
@@ -1154,6 +1119,7 @@ void TestPanel::resetShowsCardState()
     if (!resetBox.isEmpty())
         box = ModalAnswerer::instance().click(resetBox);
     panel->resetButton->click();
+    userTurn(panel.get());
     QVERIFY(!box || box->seen);
     // Reads only: not one range call or write reaches the card.
     QCOMPARE(panelCalls(sim, panel->vi()), calls);
@@ -1224,6 +1190,7 @@ void TestPanel::resetWithRangeOfNoKind()
 
     sim.clearJournal();
     panel->resetButton->click();
+    userTurn(panel.get());
     checkLeftAlone(panel.get(), 0, rangeText);
     // No current group is left in play: the poll has nothing to watch.
     QVERIFY(!panel->statusTimer->isActive());
@@ -1288,6 +1255,7 @@ void TestPanel::actionAfterFailure()
         panel->resetButton->click();
     else
         QTest::keyClick(panel->rangeComboBox[0], Qt::Key_End);
+    userTurn(panel.get());
 
     // One box; after a link failure nothing more of the action is tried.
     QVERIFY(box->seen);
@@ -1328,6 +1296,7 @@ void TestPanel::actionAfterFailure()
     marked.removeAll(1);
     checkMarks(marked);
     panel->resetButton->click();
+    userTurn(panel.get());
     checkMarks({});
 }
 

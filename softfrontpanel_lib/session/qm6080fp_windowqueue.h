@@ -1,0 +1,39 @@
+#ifndef QM6080FP_WINDOWQUEUE_H
+#define QM6080FP_WINDOWQUEUE_H
+
+#include <QList>
+#include <QObject>
+
+#include <functional>
+
+// What the card thread sends to the window: jobs run on the GUI thread, in
+// the order sent. While the exit question is open they wait, so that no box
+// of the card's comes over the question; once the user has answered Yes
+// they are dropped, since the window is going.
+class qm6080fp_windowQueue : public QObject
+{
+    Q_OBJECT
+
+public:
+    using Job = std::function<void()>;
+
+    explicit qm6080fp_windowQueue(QObject *parent);
+
+    // From any thread.
+    void post(Job job);
+
+    // On the GUI thread.
+    void hold();
+    // The jobs held run now, in order; later ones as they come.
+    void release();
+    void drop();
+
+private:
+    void run(const Job &job);
+
+    bool holding = false;
+    bool dropping = false;
+    QList<Job> held;
+};
+
+#endif
