@@ -9,22 +9,24 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTimer>
-#include <QVBoxLayout>
 
 #include <array>
 #include <utility>
 
 #include "about/qm6080fp_about.h"
-#include "accessibility/qm6080fp_announcer.h"
 #include "qm7240.h"
 #include "qm7240_dblctrl.h"
 #include "qm7240fp_card.h"
+#include "qm7240fp_controlhelp.h"
 #include "qm7240fp_currentranges.h"
 #include "qm7240fp_quantise.h"
 #include "qm7240fp_valuemark.h"
 #include "qm7240fp_windowview.h"
 #include "session/qm6080fp_cardthread.h"
 #include "widgets/qm6080fp_led.h"
+
+// The panel's construction and what the user does with it; what the card
+// answers is shown by qm7240fp_appgroups.cpp and qm7240fp_applamps.cpp.
 
 namespace {
 
@@ -33,44 +35,6 @@ using known_t = qm7240fp_group_t::known_t;
 constexpr int groupCount = qm7240fp_groupCount;
 constexpr int channelsPerGroup = qm7240fp_channelsPerGroup;
 constexpr int pollIntervalMs = 400;
-// A lamp that nothing watches any more shows its third colour, a neutral grey.
-constexpr int notMonitoredValue = 2;
-const QColor notMonitoredColor(128, 128, 128);
-// One arrow click moves a value by this many converter steps.
-constexpr double lsbPerStep = 100.0;
-
-bool isCurrentGroup(ViInt32 type)
-{
-    return type == QM7240_OUTPUT_CURRENT;
-}
-
-QString ledHelp(int n)
-{
-    return QStringLiteral("LED indicating an output error for the current output type for "
-                          "channel %1.\nThe red color indicates an error caused by an open "
-                          "circuit or not appropriate load.")
-        .arg(n);
-}
-
-QString ctrlHelp(int n)
-{
-    return QStringLiteral("Value to write to the DAC for channel %1.").arg(n);
-}
-
-// What the range field of a group left alone says.
-QString unknownRangeText(const qm7240fp_group_t &group)
-{
-    switch (group.known) {
-    case known_t::notRead:
-        return QStringLiteral("not read");
-    case known_t::unfit:
-        return QStringLiteral("card reports %1-%2%3")
-            .arg(QString::number(group.lo), QString::number(group.hi),
-                 isCurrentGroup(group.type) ? QStringLiteral("mA") : QStringLiteral("V"));
-    default:
-        return QStringLiteral("could not be read");
-    }
-}
 
 } // namespace
 
@@ -183,107 +147,12 @@ void qm7240fp_App::buildGroup(int g, QGridLayout *groupGrid)
     rangeRow[g]->addWidget(rangeLabel[g]);
 }
 
-void qm7240fp_App::showGroup(int g, const double *values)
-{
-    const qm7240fp_group_t &group = m_group[g];
-    m_grpKnown[g] = group.known == known_t::known;
-    if (!m_grpKnown[g]) {
-        leaveGroupAlone(g, unknownRangeText(group));
-        return;
-    }
-    m_grpType[g] = group.type;
-    groupBox[g]->setEnabled(true);
-    if (isCurrentGroup(group.type))
-        showCurrentGroup(g, values);
-    else
-        showVoltageGroup(g, values);
-    showLampStates();
-}
-
-void qm7240fp_App::showCurrentGroup(int g, const double *values)
-{
-    addLamps(g);
-    if (!rangeComboBox[g]) {
-        rangeComboBox[g] = new QComboBox(groupBox[g]);
-        for (const qm7240fp_currentRange_t &range : qm7240fp_currentRanges)
-            rangeComboBox[g]->addItem(QString::fromLatin1(range.text));
-        rangeRow[g]->addWidget(rangeComboBox[g]);
-        // Straight after its channels, also when it comes after a resume.
-        setTabOrder(dacCtrl[g][channelsPerGroup - 1], rangeComboBox[g]);
-        if (m_built) {
-            connectRangeBox(g);
-            rangeComboBox[g]->setWhatsThis(rangeHelp(g));
-            rangeComboBox[g]->setToolTip(rangeHelp(g));
-            rangeComboBox[g]->show();
-        }
-    }
-    if (rangeLineEdit[g])
-        rangeLineEdit[g]->hide();
-    rangeComboBox[g]->show();
-    rangeLabel[g]->setBuddy(rangeComboBox[g]);
-    rangeLabel[g]->setText(QStringLiteral("Current Range:"));
-    groupBox[g]->setTitle(QStringLiteral("Group %1 - Current Output").arg(g + 1));
-    {
-        const QSignalBlocker blocker(rangeComboBox[g]);
-        rangeComboBox[g]->setCurrentIndex(m_group[g].rangeIndex);
-    }
-    setRangeUnconfirmed(g, m_rangeUnconfirmed[g]);
-    const qm7240fp_currentRange_t &range = qm7240fp_currentRanges[m_group[g].rangeIndex];
-    m_loLimit[g] = range.lo;
-    m_hiLimit[g] = range.hi;
-    for (int k = 0; k < channelsPerGroup; ++k) {
-        const double value = values ? values[k] : 0.0;
-        setControlQuietly(dacCtrl[g][k], m_loLimit[g], m_hiLimit[g],
-                          qm7240fp_quantise(value, m_loLimit[g], m_hiLimit[g]).value);
-    }
-}
-
-void qm7240fp_App::showVoltageGroup(int g, const double *values)
-{
-    if (!rangeLineEdit[g]) {
-        rangeLineEdit[g] = new QLineEdit(groupBox[g]);
-        rangeLineEdit[g]->setReadOnly(true);
-        rangeRow[g]->addWidget(rangeLineEdit[g]);
-    }
-    rangeLineEdit[g]->show();
-    rangeLabel[g]->setBuddy(rangeLineEdit[g]);
-    rangeLabel[g]->setText(QStringLiteral("Voltage Range:"));
-    groupBox[g]->setTitle(QStringLiteral("Group %1 - Voltage Output").arg(g + 1));
-    m_loLimit[g] = m_group[g].lo;
-    m_hiLimit[g] = m_group[g].hi;
-    if (m_built) {
-        rangeLineEdit[g]->setWhatsThis(rangeHelp(g));
-        rangeLineEdit[g]->setToolTip(rangeHelp(g));
-    }
-    for (int k = 0; k < channelsPerGroup; ++k) {
-        const double value = values ? values[k] : 0.0;
-        setControlQuietly(dacCtrl[g][k], m_loLimit[g], m_hiLimit[g],
-                          qm7240fp_quantise(value, m_loLimit[g], m_hiLimit[g]).value);
-    }
-    showVoltageRange(g);
-}
-
-void qm7240fp_App::addLamps(int g)
-{
-    for (int k = 0; k < channelsPerGroup; ++k) {
-        if (errorLed[g][k])
-            continue;
-        const int n = channelsPerGroup * g + k + 1;
-        errorLed[g][k] = new qm6080fp_led(QString(), Qt::red, Qt::magenta);
-        // A lamp without a caption: its name says what it watches.
-        errorLed[g][k]->setAccessibleName(QStringLiteral("Channel %1 output error").arg(n));
-        errorLed[g][k]->setWhatsThis(ledHelp(n));
-        errorLed[g][k]->setToolTip(ledHelp(n));
-        channelGrid[g]->addWidget(errorLed[g][k], k, 2);
-    }
-}
-
 void qm7240fp_App::setHelp()
 {
     for (int g = 0; g < groupCount; ++g) {
         for (int k = 0; k < channelsPerGroup; ++k) {
             const int n = channelsPerGroup * g + k + 1;
-            dacCtrl[g][k]->setWhatsThis(ctrlHelp(n));
+            dacCtrl[g][k]->setWhatsThis(qm7240fp_ctrlHelp(n));
             // The tool tip, with the mark's line if the start-up left one.
             setUnconfirmed(n, m_unconfirmed[n - 1]);
             if (errorLed[g][k])
@@ -316,125 +185,6 @@ void qm7240fp_App::connectRangeBox(int g)
             Qt::UniqueConnection);
 }
 
-bool qm7240fp_App::drivesCurrentGroup(int g) const
-{
-    return m_grpKnown[g] && isCurrentGroup(m_grpType[g]);
-}
-
-bool qm7240fp_App::anyCurrentGroupInPlay() const
-{
-    for (int g = 0; g < groupCount; ++g)
-        if (drivesCurrentGroup(g))
-            return true;
-    return false;
-}
-
-bool qm7240fp_App::anyGroupNotRead() const
-{
-    for (const qm7240fp_group_t &group : m_group)
-        if (group.known == known_t::notRead)
-            return true;
-    return false;
-}
-
-void qm7240fp_App::updatePollTimer()
-{
-    // The poll only feeds the lamps: without a current group in play it has
-    // nothing to show.
-    if (!m_built)
-        return;
-    if (m_pollStopped || !anyCurrentGroupInPlay())
-        statusTimer->stop();
-    else if (!statusTimer->isActive())
-        statusTimer->start();
-}
-
-void qm7240fp_App::showVoltageRange(int g)
-{
-    rangeLineEdit[g]->setText(
-        QStringLiteral("%1-%2V").arg(QString::number(m_loLimit[g]), QString::number(m_hiLimit[g])));
-    // Small ranges need the fourth decimal to show their grid at all.
-    for (int k = 0; k < channelsPerGroup; ++k) {
-        const QSignalBlocker blocker(dacCtrl[g][k]);
-        dacCtrl[g][k]->setDecimals(m_hiLimit[g] <= 1.0 ? 4 : 3);
-    }
-}
-
-void qm7240fp_App::leaveGroupAlone(int g, const QString &rangeText)
-{
-    m_grpKnown[g] = false;
-    groupBox[g]->setTitle(QStringLiteral("Group %1 - Range Unknown").arg(g + 1));
-    rangeLabel[g]->setText(QStringLiteral("Range:"));
-    if (rangeComboBox[g])
-        rangeComboBox[g]->hide();
-    if (!rangeLineEdit[g]) {
-        rangeLineEdit[g] = new QLineEdit(groupBox[g]);
-        rangeLineEdit[g]->setReadOnly(true);
-        rangeRow[g]->addWidget(rangeLineEdit[g]);
-    }
-    rangeLabel[g]->setBuddy(rangeLineEdit[g]);
-    // On a window already on screen a new or hidden child is not shown by itself.
-    rangeLineEdit[g]->show();
-    rangeLineEdit[g]->setText(rangeText);
-    rangeLineEdit[g]->setWhatsThis(rangeHelp(g));
-    rangeLineEdit[g]->setToolTip(rangeHelp(g));
-    // Without a range there is no grid to put a value on; the outputs are at
-    // 0 after a reset, and nothing is written to them from here on.
-    for (int k = 0; k < channelsPerGroup; ++k)
-        setControlQuietly(dacCtrl[g][k], 0.0, 0.0, 0.0);
-    groupBox[g]->setEnabled(false);
-    for (int k = 0; k < channelsPerGroup; ++k)
-        showLampState(g, k);
-}
-
-QString qm7240fp_App::rangeHelp(int g) const
-{
-    QString help =
-        QStringLiteral("Range of output value selection for all channels in group %1.").arg(g + 1);
-    if (!m_grpKnown[g])
-        help += QStringLiteral("\nThe panel does not know this group's range and leaves the "
-                               "group alone: nothing is written to it.");
-    return help;
-}
-
-void qm7240fp_App::showLampState(int g, int k)
-{
-    qm6080fp_led *led = errorLed[g][k];
-    if (!led)
-        return;
-    QString help = ledHelp(channelsPerGroup * g + k + 1);
-    if (m_pollStopped)
-        help += QStringLiteral("\nNot monitored: the status poll stopped after an error.");
-    if (!m_grpKnown[g])
-        help += QStringLiteral("\nNot monitored: the range of this group is not known.");
-    led->setWhatsThis(help);
-    led->setToolTip(help);
-    // An unlit lamp would claim "no error" although nothing checks the output
-    // any more; a lit one still tells of the last error seen.
-    if ((m_pollStopped || !m_grpKnown[g]) && led->currentValue() == 0) {
-        led->setThirdColor(notMonitoredColor);
-        led->setValue(notMonitoredValue);
-    } else if (!m_pollStopped && m_grpKnown[g] && led->currentValue() == notMonitoredValue) {
-        // Watched again: unlit until the next read says otherwise.
-        led->setValue(0);
-    }
-}
-
-void qm7240fp_App::showLampStates()
-{
-    for (int g = 0; g < groupCount; ++g)
-        for (int k = 0; k < channelsPerGroup; ++k)
-            showLampState(g, k);
-}
-
-void qm7240fp_App::setControlQuietly(qm7240_dblCtrl *ctrl, double lo, double hi, double value)
-{
-    const QSignalBlocker blocker(ctrl);
-    ctrl->setRange(lo, hi);
-    ctrl->setSingleStep((hi - lo) * lsbPerStep / qm7240fp_maxCode);
-    ctrl->setValue(qBound(lo, value, hi));
-}
-
 void qm7240fp_App::registerHardwareInfo()
 {
     QString serial;
@@ -459,7 +209,7 @@ void qm7240fp_App::setRange_slot(int grp)
     if (grp < 0 || grp >= groupCount || !m_grpKnown[grp])
         return;
 
-    const bool current = isCurrentGroup(m_grpType[grp]);
+    const bool current = qm7240fp_isCurrentType(m_grpType[grp]);
     int index = 0;
     if (current && rangeComboBox[grp]) {
         index = rangeComboBox[grp]->currentIndex();
@@ -475,8 +225,8 @@ void qm7240fp_App::setRange_slot(int grp)
     m_clamped.clear();
     for (int k = 0; k < channelsPerGroup; ++k) {
         dacCtrl[grp][k]->setRange(m_loLimit[grp], m_hiLimit[grp]);
-        dacCtrl[grp][k]->setSingleStep((m_hiLimit[grp] - m_loLimit[grp]) * lsbPerStep /
-                                       qm7240fp_maxCode);
+        dacCtrl[grp][k]->setSingleStep((m_hiLimit[grp] - m_loLimit[grp]) *
+                                       qm7240fp_lsbPerArrowClick / qm7240fp_maxCode);
     }
     m_clampingGroup = -1;
 
@@ -545,7 +295,7 @@ void qm7240fp_App::setUnconfirmed(int indx, bool unconfirmed)
         return;
     m_unconfirmed[indx - 1] = unconfirmed;
     qm7240fp_markUnconfirmed(dacCtrl[(indx - 1) / channelsPerGroup][(indx - 1) % channelsPerGroup],
-                             ctrlHelp(indx), unconfirmed);
+                             qm7240fp_ctrlHelp(indx), unconfirmed);
 }
 
 void qm7240fp_App::setRangeUnconfirmed(int g, bool unconfirmed)
@@ -594,88 +344,7 @@ void qm7240fp_App::resumeMonitoring()
         d_cardThread->push([this] { m_flows->resume(); });
 }
 
-void qm7240fp_App::showGroupRead(int g, const qm7240fp_group_t &group)
-{
-    m_group[g] = group;
-    m_grpKnown[g] = group.known == known_t::known;
-    m_grpType[g] = group.type;
-    m_loLimit[g] = group.lo;
-    m_hiLimit[g] = group.hi;
-    // Built from all of them once the start-up has read them.
-    if (!m_built)
-        return;
-    showGroup(g, nullptr);
-    updatePollTimer();
-}
-
-void qm7240fp_App::showLamp(int index, bool lit)
-{
-    qm6080fp_led *led = errorLed[index / channelsPerGroup][index % channelsPerGroup];
-    if (!led)
-        return;
-    const int before = led->currentValue();
-    led->setValue(lit ? 1 : 0);
-    // A lamp that lights or goes out is said at once; one that comes back
-    // from grey is said with all of them on resuming.
-    if (before != led->currentValue() && before != notMonitoredValue)
-        announcer->announce(led->accessibleName() + QStringLiteral(": ") + led->stateText());
-}
-
-void qm7240fp_App::showPollStopped()
-{
-    // The lamps and the button say so before the box does.
-    m_pollStopped = true;
-    updatePollTimer();
-    showLampStates();
-    resumeButton->show();
-    placeResumeButton();
-    announcer->announce(QStringLiteral("Output error lamps: not monitored"));
-}
-
-void qm7240fp_App::showPollResumed()
-{
-    m_pollStopped = false;
-    showLampStates();
-    resumeButton->hide();
-    updatePollTimer();
-    announcer->announce(QStringLiteral("Output error lamps: monitored again"));
-}
-
-void qm7240fp_App::showCardReset()
-{
-    // Until the next poll a lamp only knows what it showed before the reset.
-    for (int g = 0; g < groupCount; ++g)
-        for (int k = 0; k < channelsPerGroup; ++k)
-            if (errorLed[g][k])
-                errorLed[g][k]->setValue(0);
-    // Every value on screen is the card's own again.
-    for (int indx = 1; indx <= groupCount * channelsPerGroup; ++indx)
-        setUnconfirmed(indx, false);
-    for (int g = 0; g < groupCount; ++g)
-        setRangeUnconfirmed(g, false);
-    showLampStates();
-}
-
 void qm7240fp_App::showHardware(const qm7240fp_hardware_t &hardware)
 {
     m_hardware = hardware;
-}
-
-void qm7240fp_App::resizeEvent(QResizeEvent *event)
-{
-    qm6080fp_AppFC::resizeEvent(event);
-    placeResumeButton();
-}
-
-void qm7240fp_App::placeResumeButton()
-{
-    // In the free room of the button column, under the Active lamp's box and
-    // as wide as Reset Device, outside the layout: showing it moves nothing.
-    if (!resumeButton || !activeLed || !resetButton)
-        return;
-    const QRect above = activeLed->parentWidget()->geometry();
-    const QRect below = resetButton->geometry();
-    const int gap = fontMetrics().height() / 2;
-    resumeButton->setGeometry(below.x(), above.bottom() + 1 + gap, below.width(),
-                              resumeButton->sizeHint().height());
 }

@@ -27,11 +27,6 @@ constexpr int subtypeRoom = 16;
 constexpr int firmwareRoom = 32;
 constexpr int driverRevisionRoom = 64;
 
-bool isCurrentType(ViInt32 type)
-{
-    return type == QM7240_OUTPUT_CURRENT;
-}
-
 int firstChannel(int g)
 {
     return qm7240fp_channelsPerGroup * g + 1;
@@ -61,7 +56,7 @@ bool qm7240fp_cardFlows::report(ViStatus status, const char *callText)
 
 bool qm7240fp_cardFlows::isCurrent(int g) const
 {
-    return isCurrentType(groups[g].type);
+    return qm7240fp_isCurrentType(groups[g].type);
 }
 
 bool qm7240fp_cardFlows::inPlay(int index) const
@@ -192,6 +187,7 @@ void qm7240fp_cardFlows::changeRange(const qm7240fp_rangeChange_t &change)
         if (!write(change.clamped[i].indx, change.clamped[i].value / 1000.0)) {
             for (size_t j = i + 1; j < change.clamped.size(); ++j)
                 view.valueConfirmed(change.clamped[j].indx, false);
+            view.rangeConfirmed(grp, false);
             notWritten(first);
             return;
         }
@@ -317,7 +313,7 @@ void qm7240fp_cardFlows::cardWasReset()
         // only know three ranges: an answer that fits neither is shown as
         // what it is, and the group is left alone.
         const int index = current ? qm7240fp_currentRangeIndex(lo, hi) : -1;
-        if (isCurrentType(type) != current || (current && index < 0)) {
+        if (qm7240fp_isCurrentType(type) != current || (current && index < 0)) {
             groups[g].known = known_t::unfit;
             groups[g].type = type;
             groups[g].lo = lo;

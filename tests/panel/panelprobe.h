@@ -2,6 +2,7 @@
 #define PANELPROBE_H
 
 #include "about/qm6080fp_about.h"
+#include "accessibility/qm6080fp_announcer.h"
 #include "qm7240fp_app.h"
 #include "session/qm6080fp_cardthread.h"
 
@@ -13,6 +14,7 @@ public:
     using qm7240fp_App::qm7240fp_App;
 
     using qm6080fp_app::aboutDialog;
+    using qm6080fp_app::announcer;
     using qm6080fp_app::resetButton;
     using qm6080fp_AppFC::d_demo;
     using qm7240fp_App::channelLabel;

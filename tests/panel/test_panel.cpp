@@ -501,22 +501,25 @@ void TestPanel::allVoltageGroups()
 void TestPanel::rangeSwitch_data()
 {
     QTest::addColumn<bool>("channel2At10");
+    QTest::addColumn<bool>("assistive"); // chosen through the combo box's value interface
     QTest::addColumn<QStringList>("calls");
 
-    const QString clamped = write(1, 0.004);
-    QTest::newRow("all channels at 0")
-        << false << QStringList{write(1, 0.004), write(2, 0.004),      write(3, 0.004),
+    const QStringList allAtZero{write(1, 0.004), write(2, 0.004),      write(3, 0.004),
                                 write(4, 0.004), "setOutputRange 1 3", write(1, 0.004),
                                 write(2, 0.004), write(3, 0.004),      write(4, 0.004)};
+    QTest::newRow("all channels at 0") << false << false << allAtZero;
     QTest::newRow("channel 2 already inside the new range")
-        << true << QStringList{write(1, 0.004),      write(3, 0.004), write(4, 0.004),
-                               "setOutputRange 1 3", write(1, 0.004), write(2, 0.01000009155413138),
-                               write(3, 0.004),      write(4, 0.004)};
+        << true << false
+        << QStringList{write(1, 0.004),      write(3, 0.004), write(4, 0.004),
+                       "setOutputRange 1 3", write(1, 0.004), write(2, 0.01000009155413138),
+                       write(3, 0.004),      write(4, 0.004)};
+    QTest::newRow("through assistive technology") << false << true << allAtZero;
 }
 
 void TestPanel::rangeSwitch()
 {
     QFETCH(bool, channel2At10);
+    QFETCH(bool, assistive);
     QFETCH(QStringList, calls);
 
     SimFixture sim(systemYaml());
@@ -530,7 +533,12 @@ void TestPanel::rangeSwitch()
     sim.clearJournal();
 
     // "4-20mA" is the last item.
-    QTest::keyClick(panel->rangeComboBox[0], Qt::Key_End);
+    if (assistive)
+        QAccessible::queryAccessibleInterface(panel->rangeComboBox[0])
+            ->valueInterface()
+            ->setCurrentValue(2);
+    else
+        QTest::keyClick(panel->rangeComboBox[0], Qt::Key_End);
     userTurn(panel.get());
     QCOMPARE(panel->rangeComboBox[0]->currentIndex(), 2);
 
@@ -843,7 +851,7 @@ void TestPanel::linkDrops()
     // however loaded the machine.
     const QString yaml = systemYaml().replace(
         QStringLiteral("    logical_address: 2\n"),
-        QStringLiteral("    logical_address: 2\n    link:\n      timeout_ms: 300\n"
+        QStringLiteral("    logical_address: 2\n    link:\n      timeout_ms: 1000\n"
                        "      down: [{after_ms: 2000, for_ms: 3000}, {after_ms: 7000, "
                        "for_ms: 60000}]\n"));
     SimFixture sim(yaml);
@@ -896,18 +904,40 @@ void TestPanel::linkDrops()
     panel->statusTimer->stop();
     userTurn(panel.get());
 
-    // Down again: the write waits out VISA's timeout and its box follows.
+    // Down again: the write waits out VISA's timeout. The window goes on
+    // meanwhile, and soon its pointer says that it waits for the card, which
+    // a screen reader hears once; then the write's box.
     waitUntil(7200);
     sim.clearJournal();
     auto writeBox = ModalAnswerer::instance().click(QStringLiteral("No"));
-    typeInto(panel.get(), ctrl6, QStringLiteral("7"));
+    ctrl6->setValue(7.0);
+    QTRY_VERIFY_WITH_TIMEOUT(QApplication::overrideCursor(), 900);
+    QCOMPARE(QApplication::overrideCursor()->shape(), Qt::BusyCursor);
+    QCOMPARE(panel->announcer->lastText(), QStringLiteral("Waiting for the card"));
+    QVERIFY(sim.calls(QStringLiteral("qm7240_writeChannel")).isEmpty());
+    userTurn(panel.get());
     QVERIFY(writeBox->seen);
     QCOMPARE(writeBox->text, errorBoxText(writeCall, VI_ERROR_TMO));
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
     const QList<QJsonObject> writes = sim.calls(QStringLiteral("qm7240_writeChannel"));
     QCOMPARE(writes.size(), 1);
-    QVERIFY(writes[0].value(QStringLiteral("dur_ms")).toDouble() >= 300.0);
+    QVERIFY(writes[0].value(QStringLiteral("dur_ms")).toDouble() >= 1000.0);
     QCOMPARE(polledChannels(sim), QList<int>());
     QVERIFY(panel->m_unconfirmed[5]);
+
+    // Closed while a write is out: the question comes at once, and on Yes
+    // the window goes; the session is closed once the write has returned,
+    // and its box never comes.
+    sim.clearJournal();
+    const ViSession vi = panel->vi();
+    ctrl6->setValue(8.0);
+    QTRY_VERIFY_WITH_TIMEOUT(QApplication::overrideCursor(), 900);
+    auto exitBox = ModalAnswerer::instance().click(QStringLiteral("Yes"));
+    QVERIFY(panel->close());
+    QVERIFY(exitBox->seen);
+    QVERIFY(sim.calls(QStringLiteral("qm7240_writeChannel")).isEmpty());
+    panel.reset();
+    QCOMPARE(panelCalls(sim, vi), (QStringList{failed(write(6, 0.008), VI_ERROR_TMO), "close"}));
 }
 
 void TestPanel::startupFailures_data()
@@ -1287,6 +1317,10 @@ void TestPanel::actionAfterFailure()
         }
     };
     checkMarks(marked);
+    // The range box is marked as its values are, when its call failed or
+    // was not made.
+    QCOMPARE(panel->m_rangeUnconfirmed[0], !reset);
+    QCOMPARE(panel->rangeComboBox[0]->toolTip().contains(QLatin1String("not confirmed")), !reset);
     if (marked.isEmpty())
         return;
     QCOMPARE(panel->dacCtrl[0][0]->text(), QStringLiteral("4.000"));
@@ -1298,6 +1332,7 @@ void TestPanel::actionAfterFailure()
     panel->resetButton->click();
     userTurn(panel.get());
     checkMarks({});
+    QVERIFY(!panel->m_rangeUnconfirmed[0]);
 }
 
 void TestPanel::exitFromErrorBox()
@@ -1319,6 +1354,9 @@ void TestPanel::exitFromErrorBox()
     QCOMPARE(calls.last(), QStringLiteral("error_message"));
     QCOMPARE(calls.at(calls.size() - 2), failed(write(3, 0.0), VI_ERROR_TMO));
     QVERIFY(!calls.contains(QStringLiteral("close")));
+    // The card thread still waited for the answer: no word of it on stderr.
+    QVERIFY2(!child.err.contains("QThread") && !child.err.contains("terminate"),
+             child.err.constData());
 }
 
 void TestPanel::exitFromErrorBoxChild()
