@@ -43,6 +43,7 @@ public:
     using qm7240fp_App::dacCtrl;
     using qm7240fp_App::errorLed;
     using qm7240fp_App::qm7240fp_App;
+    using qm7240fp_App::rangeComboBox;
     using qm7240fp_App::statusTimer;
 };
 

@@ -10,7 +10,7 @@ void qm6080fp_runOffGuiThread(const std::function<void()> &work)
     std::thread worker([&] {
         work();
         // Queued: it quits the loop once the loop runs, however soon the work ended.
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
     });
     loop.exec();
     worker.join();

@@ -6,10 +6,26 @@ qm6080fp_windowQueue::qm6080fp_windowQueue(QObject *parent) : QObject(parent) {}
 
 void qm6080fp_windowQueue::post(Job job)
 {
-    // A queued call on this object: it runs on the GUI thread, in the order
-    // posted, and dies with the object if it never got its turn.
-    QMetaObject::invokeMethod(
-        this, [this, job = std::move(job)] { run(job); }, Qt::QueuedConnection);
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        posted.push_back(std::move(job));
+    }
+    // One queued call per job: it runs on the GUI thread, in the order
+    // posted, and dies with this object if it never got its turn.
+    QMetaObject::invokeMethod(this, "runNext", Qt::QueuedConnection);
+}
+
+void qm6080fp_windowQueue::runNext()
+{
+    Job job;
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        if (posted.empty())
+            return;
+        job = std::move(posted.front());
+        posted.pop_front();
+    }
+    run(job);
 }
 
 void qm6080fp_windowQueue::run(const Job &job)

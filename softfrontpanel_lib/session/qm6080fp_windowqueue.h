@@ -4,7 +4,9 @@
 #include <QList>
 #include <QObject>
 
+#include <deque>
 #include <functional>
+#include <mutex>
 
 // What the card thread sends to the window: jobs run on the GUI thread, in
 // the order sent. While the exit question is open they wait, so that no box
@@ -28,8 +30,16 @@ public:
     void release();
     void drop();
 
+private slots:
+    void runNext();
+
 private:
     void run(const Job &job);
+
+    // The hand-over between the threads, under a lock a race detector sees;
+    // the toolkit's event queue only says when to look.
+    std::mutex mutex;
+    std::deque<Job> posted;
 
     bool holding = false;
     bool dropping = false;

@@ -238,6 +238,13 @@ def connected(binary):
         pump(0.5)
         check(("Channel 6 output error: lit", "object:state-changed:checked", 1) in announced,
               "no announcement of channel 6's lamp: %r" % announced)
+        # A range chosen through the value interface reaches the card as one
+        # chosen with the keys: group 1, the first range box, to 4-20mA.
+        ranges = len(panel.calls("qm7240_setOutputRange"))
+        find(main, "combo box", "Current Range: 0-24mA").queryValue().currentValue = 2
+        sent = panel.wait_calls("qm7240_setOutputRange", ranges + 1)[-1]
+        check((sent["group"], sent["range"], sent["status"]) == (1, 3, 0),
+              "the range set through AT-SPI: %r" % sent)
 
         press(main, "push button", "About")
         about = window(app, ABOUT, prefix=True)

@@ -244,7 +244,7 @@ class Panel:
             "VISA_SIM_FILE": self.sim_path or "",
             "LANG": "C.UTF-8",
         }
-        for name in ("ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"):
+        for name in ("ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS"):
             if name in os.environ:
                 env[name] = os.environ[name]
         if "ASAN_OPTIONS" in env:
