@@ -1,8 +1,8 @@
 // Runs the DAC panel on a simulated card for ten seconds and measures what
-// the 400 ms output-status poll costs: the GUI thread's CPU per tick (its
-// whole time over the run, so every step of every round), CPU of the process
-// while it idles, memory, how often the lamps repaint, and what the program's
-// trace of its driver calls adds to a tick.
+// the 400 ms output-status poll costs: the CPU per tick of the card thread's
+// reads and of the GUI thread's showing them (each thread's whole time over
+// the run), CPU of the process while it idles, memory, how often the lamps
+// repaint, and what the program's trace of its driver calls adds to a tick.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -18,6 +18,7 @@
 #include "benchpanel.h"
 #include "qm7240_dblctrl.h"
 #include "qm7240_fc.h"
+#include "session/qm6080fp_cardthread.h"
 #include "sfp_trace.h"
 #include "widgets/qm6080fp_led.h"
 
@@ -115,8 +116,8 @@ int main(int argc, char **argv)
                 values[4 * g + k] = led->currentValue();
             }
 
-    // A tick starts a round that reads one channel per step between other
-    // events: its cost is the GUI thread's whole time over the run, per tick.
+    // A tick starts a round on the card thread, whose reads come back to the
+    // GUI thread: its cost is the process's whole time over the run, per tick.
     int ticks = 0;
     QObject::connect(panel.statusTimer, &QTimer::timeout, &panel, [&] {
         ++ticks;
@@ -129,19 +130,29 @@ int main(int argc, char **argv)
                     }
     });
 
+    // The card thread's own CPU time, read on it.
+    const auto cardCpuMs = [&panel] {
+        double ms = 0.0;
+        panel.cardThread()->runAndWait([&ms] { ms = threadCpuMs(); });
+        return ms;
+    };
     const double cpuBefore = processCpuMs();
-    const double guiCpuBefore = threadCpuMs();
+    double cardBefore = cardCpuMs();
+    double guiBefore = threadCpuMs();
     QElapsedTimer wall;
     wall.start();
     QTimer::singleShot(runMs, &app, &QApplication::quit);
     app.exec();
     const double cpuMs = processCpuMs() - cpuBefore;
-    const double tickCpuMs = threadCpuMs() - guiCpuBefore;
+    const double cardMs = cardCpuMs() - cardBefore;
+    const double guiMs = threadCpuMs() - guiBefore;
     const double wallMs = double(wall.elapsed());
 
+    const auto perTick = [](double ms, int n) { return n > 0 ? ms / n : 0.0; };
     std::printf("poll channels=16 ticks=%d: cpu_ms_per_tick=%.3f idle_cpu_percent=%.2f "
-                "rss_mb=%.1f\n",
-                ticks, ticks > 0 ? tickCpuMs / ticks : 0.0, 100.0 * cpuMs / wallMs, residentMb());
+                "rss_mb=%.1f card_thread_ms_per_tick=%.3f gui_thread_ms_per_tick=%.3f\n",
+                ticks, perTick(cardMs + guiMs, ticks), 100.0 * cpuMs / wallMs, residentMb(),
+                perTick(cardMs, ticks), perTick(guiMs, ticks));
     std::printf("poll lamp_paints=%d lamp_changes=%d\n", paints, changes);
     std::fflush(stdout);
 
@@ -151,12 +162,14 @@ int main(int argc, char **argv)
     if (sfp_traceOpen(tracePath.toLocal8Bit().constData()) != 0)
         return 1;
     const int ticksOff = ticks;
-    const double guiCpuTraced = threadCpuMs();
+    cardBefore = cardCpuMs();
+    guiBefore = threadCpuMs();
     QTimer::singleShot(runMs, &app, &QApplication::quit);
     app.exec();
     const int ticksOn = ticks - ticksOff;
-    const double tracedPerTick = ticksOn > 0 ? (threadCpuMs() - guiCpuTraced) / ticksOn : 0.0;
-    const double plainPerTick = ticks > 0 ? tickCpuMs / ticksOff : 0.0;
+    const double tracedPerTick =
+        perTick(cardCpuMs() - cardBefore + threadCpuMs() - guiBefore, ticksOn);
+    const double plainPerTick = perTick(cardMs + guiMs, ticksOff);
     std::printf("poll trace=on ticks=%d: cpu_ms_per_tick=%.3f (off %.3f): trace_ms_per_tick=%.3f "
                 "= %.3f %% of the 400 ms tick\n",
                 ticksOn, tracedPerTick, plainPerTick, tracedPerTick - plainPerTick,

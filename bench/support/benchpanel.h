@@ -45,6 +45,8 @@ public:
     using qm7240fp_App::qm7240fp_App;
     using qm7240fp_App::rangeComboBox;
     using qm7240fp_App::statusTimer;
+
+    qm6080fp_cardThread *cardThread() const { return d_cardThread.get(); }
 };
 
 #endif
