@@ -1,7 +1,7 @@
 #include "about/qm6080fp_about.h"
 
 #include "about/qm6080fp_licensedialogs.h"
-#include "accessibility/qm6080fp_accessibility.h"
+#include "accessibility/qm6080fp_tellshown.h"
 #include "widgets/clickablelabel.h"
 
 #include <QApplication>

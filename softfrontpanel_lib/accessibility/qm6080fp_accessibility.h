@@ -6,11 +6,4 @@
 // window. Installs the factory once; every later call does nothing.
 void qm6080fp_installAccessibility();
 
-class QWidget;
-
-// Tells assistive technology that `window` and every widget shown in it show
-// now: a window built hidden and shown later is otherwise still "not showing"
-// in a screen reader's memory of it.
-void qm6080fp_tellShown(QWidget *window);
-
 #endif

@@ -19,9 +19,9 @@ struct qm6080fp_commandLine_t
     QString traceFile;  // empty: no trace
     bool help = false;
     bool version = false;
-    QString platform;           // -platform on the command line, as given
-    bool displayGiven = false;  // -display (an X display) on the command line
-    QString error;              // not empty: refused, with this one line
+    QString platform;          // -platform on the command line, as given
+    bool displayGiven = false; // -display (an X display) on the command line
+    QString error;             // not empty: refused, with this one line
 };
 
 // Reads `arguments` (the program's name first). `maxCards` is how many cards

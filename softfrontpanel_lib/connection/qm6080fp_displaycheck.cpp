@@ -70,10 +70,13 @@ QString noWaylandPlugin(const QString &program)
         .arg(program, QLatin1String(waylandPluginPackage));
 }
 
-// Why the session's Wayland display cannot be used; empty when it can.
-QString waylandMissing(const qm6080fp_session_t &session)
+// Why the session's Wayland display cannot be used; empty when it can. When
+// Wayland was asked for, an unset WAYLAND_DISPLAY means wayland-0, as the
+// Wayland library takes it.
+QString waylandMissing(const qm6080fp_session_t &session, bool asked)
 {
-    if (session.waylandLive)
+    if (session.waylandLive ||
+        (asked && session.waylandDisplay.isEmpty() && session.waylandDefaultLive))
         return QString();
     if (session.waylandDisplay.isEmpty())
         return QStringLiteral("WAYLAND_DISPLAY is not set");
@@ -92,18 +95,21 @@ qm6080fp_session_t qm6080fp_readSession(const qm6080fp_commandLine_t &commandLin
     session.platformVariable = variable("QT_QPA_PLATFORM");
     session.display = variable("DISPLAY");
     session.waylandDisplay = variable("WAYLAND_DISPLAY");
+    // A name is looked for in XDG_RUNTIME_DIR, as the Wayland library does.
+    const QString runtime = variable("XDG_RUNTIME_DIR");
     if (!session.waylandDisplay.isEmpty()) {
-        // A name is looked for in XDG_RUNTIME_DIR, as the Wayland library does.
-        const QString runtime = variable("XDG_RUNTIME_DIR");
         if (QDir::isAbsolutePath(session.waylandDisplay))
             session.waylandSocketPath = session.waylandDisplay;
         else if (!runtime.isEmpty())
             session.waylandSocketPath = runtime + QLatin1Char('/') + session.waylandDisplay;
+    } else if (!runtime.isEmpty()) {
+        session.waylandDefaultLive = isSocket(runtime + QStringLiteral("/wayland-0"));
     }
     session.waylandLive =
         !variable("WAYLAND_SOCKET").isEmpty() || isSocket(session.waylandSocketPath);
     // Only a live Wayland display can need the plugin: no folder is listed otherwise.
-    session.waylandPlugin = session.waylandLive && hasWaylandPlugin();
+    session.waylandPlugin =
+        (session.waylandLive || session.waylandDefaultLive) && hasWaylandPlugin();
     return session;
 }
 
@@ -115,7 +121,7 @@ qm6080fp_display_t qm6080fp_chooseDisplay(const QString &program, const qm6080fp
         QStringLiteral("linuxfb"),     QStringLiteral("eglfs"),   QStringLiteral("minimalegl"),
         QStringLiteral("vkkhrdisplay")};
     const bool x11 = session.displayOption || !session.display.isEmpty();
-    const QString whyNoWayland = waylandMissing(session);
+    const QString whyNoWayland = waylandMissing(session, false);
     const QString whyNone = session.waylandDisplay.isEmpty()
                                 ? QStringLiteral("neither DISPLAY nor WAYLAND_DISPLAY is set")
                                 : whyNoWayland;
@@ -135,12 +141,12 @@ qm6080fp_display_t qm6080fp_chooseDisplay(const QString &program, const qm6080fp
                     return display;
                 why = QStringLiteral("the X11 platform needs DISPLAY, which is not set");
             } else if (name.startsWith(QLatin1String("wayland"))) {
-                if (whyNoWayland.isEmpty()) {
+                why = waylandMissing(session, true);
+                if (why.isEmpty()) {
                     if (!session.waylandPlugin)
                         display.error = noWaylandPlugin(program);
                     return display;
                 }
-                why = whyNoWayland;
             } else {
                 // A plugin the toolkit alone knows: it needs a display of some kind.
                 if (x11 || whyNoWayland.isEmpty())

@@ -17,7 +17,11 @@ struct qm6080fp_session_t
     // WAYLAND_DISPLAY names a socket that exists, or WAYLAND_SOCKET hands over a connection.
     bool waylandLive = false;
     QString waylandSocketPath; // where WAYLAND_DISPLAY points
-    // The toolkit's Wayland platform plugin is installed; looked for only when waylandLive.
+    // WAYLAND_DISPLAY is not set and $XDG_RUNTIME_DIR/wayland-0, the socket the
+    // Wayland library connects to then, exists: what -platform wayland meets.
+    bool waylandDefaultLive = false;
+    // The toolkit's Wayland platform plugin is installed; looked for only when
+    // a Wayland display is live.
     bool waylandPlugin = false;
 };
 

@@ -2,8 +2,6 @@
 
 #include <utility>
 
-#include "discovery/qm6080fp_fcselect.h"
-
 namespace {
 
 qm6080fp_commandLine_t &startPreset()
@@ -14,7 +12,7 @@ qm6080fp_commandLine_t &startPreset()
 
 } // namespace
 
-void qm6080fp_fcSelect::presetStart(const qm6080fp_commandLine_t &commandLine)
+void qm6080fp_setStartPreset(const qm6080fp_commandLine_t &commandLine)
 {
     startPreset() = commandLine;
 }

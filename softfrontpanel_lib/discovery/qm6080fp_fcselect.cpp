@@ -12,6 +12,7 @@
 
 #include "accessibility/qm6080fp_accessibility.h"
 #include "connection/qm6080fp_genfc.h"
+#include "connection/qm6080fp_startpreset.h"
 #include "frame/qm6080fp_icons.h"
 
 namespace {
@@ -71,6 +72,11 @@ qm6080fp_fcSelect::qm6080fp_fcSelect(qm6080fp_genFC *fc, bool multipleCards) : Q
 }
 
 qm6080fp_fcSelect::~qm6080fp_fcSelect() = default;
+
+void qm6080fp_fcSelect::presetStart(const qm6080fp_commandLine_t &commandLine)
+{
+    qm6080fp_setStartPreset(commandLine);
+}
 
 void qm6080fp_fcSelect::dblClick(QTreeWidgetItem *item)
 {

@@ -107,7 +107,8 @@ void TestCommandLine::read()
 void TestCommandLine::chooseDisplay_data()
 {
     QTest::addColumn<QStringList>("args");
-    // DISPLAY, WAYLAND_DISPLAY ("~" for one whose socket is gone), QT_QPA_PLATFORM
+    // DISPLAY, WAYLAND_DISPLAY ("~" for one whose socket is gone, "(wayland-0)"
+    // for none set and $XDG_RUNTIME_DIR/wayland-0 there), QT_QPA_PLATFORM
     QTest::addColumn<QStringList>("environment");
     QTest::addColumn<bool>("waylandPlugin");
     QTest::addColumn<QString>("expected"); // "toolkit", "wayland", or the start of the error
@@ -137,6 +138,12 @@ void TestCommandLine::chooseDisplay_data()
         true, "toolkit");
     row("-platform wayland, socket gone", {"-platform", "wayland"}, {":0", "~", ""}, true,
         none + "WAYLAND_DISPLAY names");
+    row("-platform wayland, WAYLAND_DISPLAY unset: wayland-0", {"-platform", "wayland"},
+        {"", "(wayland-0)", ""}, true, "toolkit");
+    row("-platform wayland, WAYLAND_DISPLAY unset, no wayland-0", {"-platform", "wayland"},
+        {"", "", ""}, true, none + "WAYLAND_DISPLAY is not set");
+    row("nothing chosen: wayland-0 alone is no session", {}, {"", "(wayland-0)", ""}, true,
+        none + "neither DISPLAY nor WAYLAND_DISPLAY is set");
     row("the command line over QT_QPA_PLATFORM", {"-platform", "offscreen"}, {"", "", "xcb"}, true,
         "toolkit");
     for (const char *headless : {"offscreen", "minimal", "vnc:size=800x600", "linuxfb", "eglfs"})
@@ -160,9 +167,11 @@ void TestCommandLine::chooseDisplay()
     session.platformOption = line.platform;
     session.displayOption = line.displayGiven;
     session.display = environment[0];
-    session.waylandDisplay =
-        environment[1] == QLatin1String("~") ? QStringLiteral("wayland-9") : environment[1];
+    session.waylandDisplay = environment[1] == QLatin1String("~") ? QStringLiteral("wayland-9")
+                             : environment[1].startsWith(QLatin1Char('(')) ? QString()
+                                                                           : environment[1];
     session.waylandLive = environment[1] == QLatin1String("wayland-0");
+    session.waylandDefaultLive = environment[1] == QLatin1String("(wayland-0)");
     session.platformVariable = environment[2];
     session.waylandPlugin = waylandPlugin;
 
@@ -181,17 +190,40 @@ void TestCommandLine::chooseDisplay()
 }
 
 // WAYLAND_DISPLAY counts only when it names a socket, under XDG_RUNTIME_DIR
-// unless it is a path.
+// unless it is a path; WAYLAND_SOCKET hands over a connection whatever it
+// names; unset, the Wayland library's wayland-0 counts for -platform wayland.
 void TestCommandLine::waylandSocket()
 {
+    // The environment as it was, and the socket closed, however the test ends.
+    const QStringList names{"XDG_RUNTIME_DIR", "WAYLAND_DISPLAY", "WAYLAND_SOCKET"};
+    QList<QByteArray> saved;
+    QList<bool> wasSet;
+    for (const QString &name : names) {
+        wasSet << qEnvironmentVariableIsSet(qPrintable(name));
+        saved << qgetenv(qPrintable(name));
+    }
+    int fd = -1;
+    const auto restore = qScopeGuard([&] {
+        if (fd >= 0)
+            ::close(fd);
+        for (int i = 0; i < names.size(); ++i) {
+            if (wasSet[i])
+                qputenv(qPrintable(names[i]), saved[i]);
+            else
+                qunsetenv(qPrintable(names[i]));
+        }
+    });
+
     QTemporaryDir runtime;
+    const auto bindSocket = [&fd](const QByteArray &path) {
+        fd = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address = {};
+        address.sun_family = AF_UNIX;
+        qstrncpy(address.sun_path, path.constData(), sizeof address.sun_path);
+        return fd >= 0 && bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+    };
     const QByteArray socketPath = QFile::encodeName(runtime.filePath(QStringLiteral("wayland-7")));
-    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-    QVERIFY(fd >= 0);
-    sockaddr_un address = {};
-    address.sun_family = AF_UNIX;
-    qstrncpy(address.sun_path, socketPath.constData(), sizeof address.sun_path);
-    QCOMPARE(bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    QVERIFY(bindSocket(socketPath));
     QFile plain(runtime.filePath(QStringLiteral("not-a-socket")));
     QVERIFY(plain.open(QIODevice::WriteOnly));
 
@@ -205,9 +237,27 @@ void TestCommandLine::waylandSocket()
     QVERIFY(live(socketPath));
     QVERIFY(!live("wayland-8"));
     QVERIFY(!live("not-a-socket"));
+    qputenv("WAYLAND_SOCKET", "5");
+    QVERIFY(live("wayland-8"));
+    qunsetenv("WAYLAND_SOCKET");
     qunsetenv("XDG_RUNTIME_DIR");
     QVERIFY(!live("wayland-7"));
+
+    // WAYLAND_DISPLAY unset: the default socket, wayland-0, if it is one.
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    qunsetenv("WAYLAND_DISPLAY");
+    const auto defaultLive = [] {
+        return qm6080fp_readSession(qm6080fp_commandLine_t()).waylandDefaultLive;
+    };
+    QVERIFY(!defaultLive());
+    QVERIFY(QFile::rename(runtime.filePath(QStringLiteral("not-a-socket")),
+                          runtime.filePath(QStringLiteral("wayland-0"))));
+    QVERIFY(!defaultLive());
+    QVERIFY(QFile::remove(runtime.filePath(QStringLiteral("wayland-0"))));
     ::close(fd);
+    fd = -1;
+    QVERIFY(bindSocket(QFile::encodeName(runtime.filePath(QStringLiteral("wayland-0")))));
+    QVERIFY(defaultLive());
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

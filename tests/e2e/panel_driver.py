@@ -19,6 +19,8 @@ import sys
 import tempfile
 import time
 
+from owned import Owned, end_group, starting
+
 # Generous: the suite also runs under AddressSanitizer on a loaded 2-core machine.
 WINDOW_TIMEOUT = float(os.environ.get("SFP_E2E_TIMEOUT", "90"))
 
@@ -75,58 +77,49 @@ def install_watchdog(seconds=240):
     signal.alarm(seconds)
 
 
-def end_process(proc):
-    if proc is None or proc.poll() is not None:
-        return
-    proc.terminate()
-    try:
-        proc.wait(10)
-    except subprocess.TimeoutExpired:
-        proc.kill()
-        proc.wait()
-
-
 class SessionBus:
     """The session bus the programs here talk to, as on a desktop: the one
-    the environment names, else one of the run's own. Without any, libdbus
-    starts a daemon per program through dbus-launch, and nobody ends it."""
+    the environment names, else one of the run's own, which ends with what
+    `owned` started. Without any, libdbus starts a daemon per program through
+    dbus-launch, and nobody ends it."""
 
-    def __init__(self):
-        self.proc = None
+    def __init__(self, owned):
         self.address = os.environ.get("DBUS_SESSION_BUS_ADDRESS")
         if not self.address:
-            self.proc = subprocess.Popen(
-                ["dbus-daemon", "--session", "--nofork", "--print-address"],
-                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
-                start_new_session=True)
-            self.address = self.proc.stdout.readline().strip()
-
-    def stop(self):
-        end_process(self.proc)
+            proc = owned.popen(["dbus-daemon", "--session", "--nofork", "--print-address"],
+                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+            owned.file(proc.stdout)
+            self.address = proc.stdout.readline().strip()
+            check(self.address, "dbus-daemon did not start")
 
 
 class XServer:
+    """An Xvfb of the run's own, with a session bus: both end with stop(),
+    or at once when either fails to start."""
+
     def __init__(self, dpi=None):
-        read_end, write_end = os.pipe()
-        self.proc = subprocess.Popen(
+        self.owned = Owned()
+        starting(self.owned, lambda owned: self._start(owned, dpi))
+
+    def _start(self, owned, dpi):
+        read_end, write_end = (owned.fd(fd) for fd in os.pipe())
+        self.proc = owned.popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
              "-nolisten", "tcp", "-noreset"] + (["-dpi", str(dpi)] if dpi else []),
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-            start_new_session=True)
-        os.close(write_end)
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        owned.close_fd(write_end)
         number = b""
         deadline = time.monotonic() + 60
         while not number.endswith(b"\n"):
-            if time.monotonic() > deadline or self.proc.poll() is not None:
-                self.stop()
-                raise E2EFailure("Xvfb did not start")
+            check(time.monotonic() < deadline and self.proc.poll() is None, "Xvfb did not start")
             chunk = os.read(read_end, 16)
             if not chunk:
                 break
             number += chunk
-        os.close(read_end)
+        owned.close_fd(read_end)
+        check(number.strip(), "Xvfb did not say its display")
         self.display = ":" + number.decode().strip()
-        self.bus = SessionBus()
+        self.bus = SessionBus(owned)
 
     def bind_keys(self, text):
         """Gives every character of `text` that the keyboard lacks a key of
@@ -182,9 +175,7 @@ class XServer:
             # an event (MappingNotify): skip it
 
     def stop(self):
-        end_process(self.proc)
-        if hasattr(self, "bus"):
-            self.bus.stop()
+        self.owned.close()
 
 
 class Panel:
@@ -223,12 +214,17 @@ class Panel:
     # --- life cycle ---------------------------------------------------------
 
     def __enter__(self):
-        self.x = self.shared_x or XServer(self.dpi)
-        try:
-            self.x.bind_keys(self.typed)
-        except BaseException:
-            self.stop_x()
-            raise
+        self.owned = Owned()
+        starting(self.owned, self._start)
+        return self
+
+    def _start(self, owned):
+        if self.shared_x is None:
+            self.x = XServer(self.dpi)
+            owned.then(self.x.stop)
+        else:
+            self.x = self.shared_x
+        self.x.bind_keys(self.typed)
         runtime = os.path.join(self.workdir, "runtime")
         os.makedirs(runtime, mode=0o700, exist_ok=True)
         os.chmod(runtime, 0o700)
@@ -256,21 +252,10 @@ class Panel:
         self.env = env
         self.stdout_path = os.path.join(self.workdir, "stdout.txt")
         self.stderr_path = os.path.join(self.workdir, "stderr.txt")
-        try:
-            with open(self.stdout_path, "wb") as out, open(self.stderr_path, "wb") as err:
-                self.proc = subprocess.Popen(self.wrapper + [self.binary] + self.args, env=env,
-                                             stdout=out,
-                                             stderr=err, cwd=self.workdir,
-                                             start_new_session=True)
-        except BaseException:
-            # __exit__ does not run when __enter__ fails: the server goes here.
-            self.stop_x()
-            raise
-        return self
-
-    def stop_x(self):
-        if self.shared_x is None:
-            self.x.stop()
+        with open(self.stdout_path, "wb") as out, open(self.stderr_path, "wb") as err:
+            # Killed, not asked: whatever it was doing, the run is over.
+            self.proc = owned.popen(self.wrapper + [self.binary] + self.args, grace=0, env=env,
+                                    stdout=out, stderr=err, cwd=self.workdir)
 
     def __exit__(self, kind, value, tb):
         failure = None
@@ -279,17 +264,16 @@ class Panel:
                 self.compare_trace()
             except E2EFailure as found:
                 failure, kind = found, E2EFailure
-        if self.proc and self.proc.poll() is None:
-            try:
-                os.killpg(self.proc.pid, signal.SIGKILL)
-            except ProcessLookupError:
-                pass
-            self.proc.wait()
-        if kind is not None:
-            sys.stderr.write("--- panel stderr ---\n" + self.stderr() + "\n")
-            sys.stderr.write("--- windows ---\n%r\n" % (self.known,))
-            sys.stderr.write("--- kept for a look: %s\n" % self.workdir)
-        self.stop_x()
+        try:
+            # The panel ends first, so that what it wrote is all there.
+            if self.proc is not None and self.proc.poll() is None:
+                end_group(self.proc, grace=0)
+            if kind is not None:
+                sys.stderr.write("--- panel stderr ---\n" + self.stderr() + "\n")
+                sys.stderr.write("--- windows ---\n%r\n" % (self.known,))
+                sys.stderr.write("--- kept for a look: %s\n" % self.workdir)
+        finally:
+            self.owned.close()
         if self.own_workdir and kind is None:
             shutil.rmtree(self.workdir, ignore_errors=True)
         if failure is not None:
