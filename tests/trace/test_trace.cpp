@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <limits>
 #include <new>
 
 #include "qm7240.h"
@@ -98,6 +99,7 @@ class TestTrace : public QObject
 private slots:
     void linesAndTheirFile();
     void lineThatCannotBeBuilt();
+    void stopsAfterWriteFailure();
 };
 
 void TestTrace::linesAndTheirFile()
@@ -121,9 +123,27 @@ void TestTrace::linesAndTheirFile()
     QCOMPARE(qm7240_writeChannel(vi, 6, 0.005), VI_SUCCESS);
     ViUInt16 stat = 0;
     QCOMPARE(qm7240_getDACStatus(vi, 6, &stat), VI_WARN_UNKNOWN_STATUS);
+    QCOMPARE(qm7240_writeChannel(vi, 16, std::numeric_limits<double>::quiet_NaN()), VI_SUCCESS);
+    QCOMPARE(qm7240_writeChannel(vi, 1, -std::numeric_limits<double>::infinity()), VI_SUCCESS);
 
     const QList<QJsonObject> lines = readTrace(path);
-    QCOMPARE(lines.size(), 4);
+    // One line per call, in the order made, each timed: channel 16 takes 20 ms.
+    QStringList calls;
+    for (const QJsonObject &line : lines)
+        calls << line.value("call").toString() + QLatin1Char(' ') +
+                     QString::number(line.value("channel").toInt());
+    QCOMPARE(calls, (QStringList{"qm7240_init 0", "qm7240_init 0", "qm7240_writeChannel 6",
+                                 "qm7240_getDACStatus 6", "qm7240_writeChannel 16",
+                                 "qm7240_writeChannel 1"}));
+    for (int i = 0; i < lines.size(); ++i) {
+        const double dur = lines[i].value("dur_ms").toDouble(-1.0);
+        QVERIFY2(i == 4 ? dur >= 20.0 : dur >= 0.0 && dur < 20.0, qPrintable(QString::number(dur)));
+        if (i > 0)
+            QVERIFY(lines[i].value("t_ms").toDouble() >= lines[i - 1].value("t_ms").toDouble());
+    }
+    // JSON has no NaN or infinity: such a value is written as text.
+    QCOMPARE(lines[4].value("value").toString(), QStringLiteral("nan"));
+    QCOMPARE(lines[5].value("value").toString(), QStringLiteral("-inf"));
     // A failed open leaves what the driver wrote into the session unsaid.
     QCOMPARE(keysOf(lines[0]),
              (QStringList{"call", "fc", "id_query", "reset", "rsrc", "status", "thread"}));
@@ -166,6 +186,19 @@ void TestTrace::lineThatCannotBeBuilt()
     const QString said = QString::fromLocal8Bit(stderrCapture.text());
     QCOMPARE(said.count(QStringLiteral("could not be built")), 1);
     QVERIFY(said.startsWith(path + QStringLiteral(": a call's trace line could not be built")));
+}
+
+// A trace that stops taking lines (a full disk) says so once and traces no
+// later call; the calls go on.
+void TestTrace::stopsAfterWriteFailure()
+{
+    StderrCapture stderrCapture;
+    QCOMPARE(sfp_traceOpen("/dev/full"), 0);
+    for (int channel = 1; channel <= 3; ++channel)
+        QCOMPARE(qm7240_writeChannel(4242, channel, 0.0), VI_SUCCESS);
+    const QString said = QString::fromLocal8Bit(stderrCapture.text());
+    QCOMPARE(said, QStringLiteral("/dev/full: cannot write the trace (No space left on device); "
+                                  "later calls are not traced\n"));
 }
 
 QTEST_GUILESS_MAIN(TestTrace)
