@@ -12,6 +12,7 @@
 #include "frame/qm6080fp_splashlabel.h"
 #include "qm7240_fc.h"
 #include "qm7240fp_app.h"
+#include "qm7240fp_setupfile.h"
 #include "sfp_trace.h"
 
 namespace {
@@ -45,6 +46,20 @@ int main(int argc, char **argv)
     if (commandLine.version) {
         std::printf("%s %s\n", programName, SFP_VERSION);
         return 0;
+    }
+    // A setup to start from is read and checked before any window or card call.
+    qm7240fp_startSetup_t startSetup;
+    if (!commandLine.setupFile.isEmpty()) {
+        const qm7240fp_setupRead_t read = qm7240fp_readSetupFile(commandLine.setupFile);
+        if (!read.ok) {
+            std::fprintf(stderr, "%s: --setup %s: %s\n", programName,
+                         commandLine.setupFile.toLocal8Bit().constData(),
+                         read.error.toLocal8Bit().constData());
+            return 2;
+        }
+        startSetup.given = true;
+        startSetup.path = commandLine.setupFile;
+        startSetup.setup = read.setup;
     }
     const qm6080fp_display_t display =
         qm6080fp_chooseDisplay(QLatin1String(programName), qm6080fp_readSession(commandLine));
@@ -82,7 +97,7 @@ int main(int argc, char **argv)
     {
         // The frame's constructor connects to the card while the splash is up;
         // it may end the process there if the user gives up.
-        qm7240fp_App window(&fc);
+        qm7240fp_App window(&fc, startSetup);
         window.adjustSize();
         centerOnScreen(&window);
         window.show();

@@ -1,6 +1,7 @@
 #include "qm7240fp_app.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -38,15 +39,17 @@ constexpr int pollIntervalMs = 400;
 
 } // namespace
 
-qm7240fp_App::qm7240fp_App(qm6080fp_genFC *fc) : qm7240fp_App(fc, qm7240fp_startPlan_t()) {}
+qm7240fp_App::qm7240fp_App(qm6080fp_genFC *fc) : qm7240fp_App(fc, qm7240fp_startSetup_t()) {}
 
-qm7240fp_App::qm7240fp_App(qm6080fp_genFC *fc, const qm7240fp_startPlan_t &plan)
+qm7240fp_App::qm7240fp_App(qm6080fp_genFC *fc, const qm7240fp_startSetup_t &start)
     : qm6080fp_AppFC(fc, false, false, nullptr, false)
 {
     m_card = std::make_unique<qm7240fp_driverCard>(*d_cardThread, vi());
     m_view = std::make_unique<qm7240fp_windowView>(this, *d_cardThread);
     m_flows = std::make_unique<qm7240fp_cardFlows>(*m_card, *m_view);
-    build(plan);
+    if (start.given)
+        m_setupFolder = QFileInfo(start.path).absolutePath();
+    build(start);
 }
 
 qm7240fp_App::~qm7240fp_App()
@@ -55,7 +58,7 @@ qm7240fp_App::~qm7240fp_App()
     endSession();
 }
 
-void qm7240fp_App::build(const qm7240fp_startPlan_t &plan)
+void qm7240fp_App::build(const qm7240fp_startSetup_t &start)
 {
     auto *clientLayout = new QHBoxLayout;
     setClientLayout(clientLayout);
@@ -75,15 +78,23 @@ void qm7240fp_App::build(const qm7240fp_startPlan_t &plan)
             m_group[g].lo = g < 2 ? 0.0 : -10.0;
             m_group[g].hi = g < 2 ? 0.0 : 10.0;
         }
+        m_startPlan = qm7240fp_planStart(nullptr, m_group);
+        if (start.given)
+            showDemoSetup(start);
     } else {
         // The ranges, the start-up's writes and the card's page, on the card
         // thread; its boxes come while the splash screen is up.
-        d_cardThread->runAndWait([this, plan] { m_flows->startUp(plan); });
+        d_cardThread->runAndWait([this, start] { m_flows->startUp(start); });
     }
 
     for (int g = 0; g < groupCount; ++g) {
         buildGroup(g, groupGrid);
-        showGroup(g, plan.value + channelsPerGroup * g);
+        double values[channelsPerGroup] = {};
+        for (int k = 0; k < channelsPerGroup; ++k) {
+            const int n = channelsPerGroup * g + k;
+            values[k] = m_startPlan.write[n] ? m_startPlan.value[n] : 0.0;
+        }
+        showGroup(g, values);
     }
     setHelp();
 
@@ -109,6 +120,7 @@ void qm7240fp_App::build(const qm7240fp_startPlan_t &plan)
     resumeButton->hide();
     connect(resumeButton, &QPushButton::clicked, this, [this] { resumeMonitoring(); });
 
+    buildSetupButtons();
     registerHardwareInfo();
 
     d_cardThread->setPollStep([this] { return m_flows->pollStep(); });

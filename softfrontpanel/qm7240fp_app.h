@@ -36,8 +36,15 @@ class qm7240fp_App : public qm6080fp_AppFC
 
 public:
     explicit qm7240fp_App(qm6080fp_genFC *fc);
-    // Starts with what `plan` says instead of 0-24mA and zeros (a setup).
-    qm7240fp_App(qm6080fp_genFC *fc, const qm7240fp_startPlan_t &plan);
+    // Starts from a setup (--setup) instead of 0-24mA and zeros, if it fits the card.
+    qm7240fp_App(qm6080fp_genFC *fc, const qm7240fp_startSetup_t &start);
+
+    // Save Setup and Recall Setup, with a file dialog; and a recall from a
+    // given file, which checks the file whole and asks before it writes.
+    void saveSetup();
+    void recallSetup();
+    void saveSetupTo(const QString &path);
+    void recallSetupFrom(const QString &path);
     ~qm7240fp_App() override;
 
 public slots:
@@ -83,7 +90,16 @@ protected:
 private:
     friend class qm7240fp_windowView;
 
-    void build(const qm7240fp_startPlan_t &plan);
+    void build(const qm7240fp_startSetup_t &start);
+    void buildSetupButtons();
+    // What the window shows, as a setup file says it.
+    qm7240fp_setupSnapshot_t snapshot() const;
+    // The lines a recall would change, "now → then", and what it writes.
+    QStringList recallChanges(const qm7240fp_setup_t &setup, qm7240fp_recall_t *recall) const;
+    // Puts the controls on the recalled ranges and values without writing.
+    void showRecalled(const qm7240fp_recall_t &recall);
+    // A setup given at start in demo mode: the controls take it.
+    void showDemoSetup(const qm7240fp_startSetup_t &start);
     void buildGroup(int g, QGridLayout *groupGrid);
     // Shows group g as m_group says, its controls at `values` (0 if none).
     void showGroup(int g, const double *values);
@@ -106,7 +122,9 @@ private:
     void showLampState(int g, int k);
     void showLampStates();
     void resumeMonitoring();
-    void placeResumeButton();
+    // The buttons outside the column's layout: Resume Monitoring under the
+    // Active lamp, Save and Recall Setup above Reset Device.
+    void placeColumnButtons();
     // Marks channel `indx`'s value, or group g's range, as not confirmed by
     // the card, or clears the mark.
     void setUnconfirmed(int indx, bool unconfirmed);
@@ -130,6 +148,11 @@ private:
     QHBoxLayout *rangeRow[4] = {};
     qm7240fp_group_t m_group[4];
     qm7240fp_hardware_t m_hardware;
+    qm7240fp_startPlan_t m_startPlan;
+    QPushButton *saveButton = nullptr;
+    QPushButton *recallButton = nullptr;
+    // Where the setup dialogs open: the folder of the last setup.
+    QString m_setupFolder;
     bool m_built = false;
     // While setRange_slot puts a group's controls on their new range, the
     // values it clamps are collected for the range change's own action.

@@ -106,7 +106,7 @@ void qm7240fp_App::showPollStopped()
     updatePollTimer();
     showLampStates();
     resumeButton->show();
-    placeResumeButton();
+    placeColumnButtons();
     announcer->announce(QStringLiteral("Output error lamps: not monitored"));
 }
 
@@ -137,18 +137,25 @@ void qm7240fp_App::showCardReset()
 void qm7240fp_App::resizeEvent(QResizeEvent *event)
 {
     qm6080fp_AppFC::resizeEvent(event);
-    placeResumeButton();
+    placeColumnButtons();
 }
 
-void qm7240fp_App::placeResumeButton()
+void qm7240fp_App::placeColumnButtons()
 {
-    // In the free room of the button column, under the Active lamp's box and
-    // as wide as Reset Device, outside the layout: showing it moves nothing.
+    // In the free room of the button column, as wide as Reset Device and
+    // outside the layout, so that showing them moves nothing: Resume
+    // Monitoring under the Active lamp's box, Save and Recall Setup right
+    // above Reset Device.
     if (!resumeButton || !activeLed || !resetButton)
         return;
     const QRect above = activeLed->parentWidget()->geometry();
-    const QRect below = resetButton->geometry();
+    const QRect reset = resetButton->geometry();
     const int gap = fontMetrics().height() / 2;
-    resumeButton->setGeometry(below.x(), above.bottom() + 1 + gap, below.width(),
+    resumeButton->setGeometry(reset.x(), above.bottom() + 1 + gap, reset.width(),
                               resumeButton->sizeHint().height());
+    if (!saveButton || !recallButton)
+        return;
+    const int height = saveButton->sizeHint().height();
+    recallButton->setGeometry(reset.x(), reset.top() - gap - height, reset.width(), height);
+    saveButton->setGeometry(reset.x(), reset.top() - 2 * (gap + height), reset.width(), height);
 }

@@ -104,47 +104,97 @@ void qm7240fp_cardFlows::notWritten(int indx)
         view.valueConfirmed(n, false);
 }
 
-void qm7240fp_cardFlows::startUp(const qm7240fp_startPlan_t &plan)
+qm7240fp_startPlan_t qm7240fp_planStart(const qm7240fp_setup_t *setup,
+                                        const qm7240fp_group_t groups[qm7240fp_groupCount])
+{
+    qm7240fp_startPlan_t plan;
+    for (int g = 0; g < qm7240fp_groupCount; ++g) {
+        const bool current = qm7240fp_isCurrentType(groups[g].type);
+        const qm7240fp_setup_t::group_t *wanted =
+            setup && setup->groups[g].present ? &setup->groups[g] : nullptr;
+        if (current && wanted)
+            plan.rangeIndex[g] = wanted->rangeIndex;
+        for (int k = 0; k < qm7240fp_channelsPerGroup; ++k) {
+            const int n = qm7240fp_channelsPerGroup * g + k;
+            plan.write[n] = wanted ? wanted->hasValue[k] : current;
+            plan.value[n] = wanted && wanted->hasValue[k] ? wanted->value[k] : 0.0;
+        }
+    }
+    return plan;
+}
+
+bool qm7240fp_cardFlows::startGroup(int g, const qm7240fp_startPlan_t &plan)
+{
+    const int first = firstChannel(g);
+    double lo = groups[g].lo;
+    double hi = groups[g].hi;
+    if (isCurrent(g))
+        groups[g].rangeIndex = boundedRangeIndex(plan.rangeIndex[g]);
+    view.groupRead(g, groups[g]);
+    if (isCurrent(g)) {
+        const int index = groups[g].rangeIndex;
+        const ViStatus status = card.setOutputRange(g + 1, index + 1);
+        view.rangeConfirmed(g, status >= VI_SUCCESS);
+        if (status != VI_SUCCESS && !report(status, setOutputRangeCall)) {
+            notWritten(first);
+            return false;
+        }
+        lo = qm7240fp_currentRanges[index].lo;
+        hi = qm7240fp_currentRanges[index].hi;
+    }
+    for (int n = first; n < first + qm7240fp_channelsPerGroup; ++n) {
+        if (!plan.write[n - 1])
+            continue;
+        const double q = qm7240fp_quantise(plan.value[n - 1], lo, hi).value;
+        // The card takes amperes, the controls show milliamperes.
+        if (!write(n, isCurrent(g) ? q / 1000.0 : q)) {
+            notWritten(n + 1);
+            return false;
+        }
+    }
+    return true;
+}
+
+void qm7240fp_cardFlows::startUp(const qm7240fp_startSetup_t &start)
 {
     bool goesOn = true;
-    for (int g = 0; g < qm7240fp_groupCount; ++g) {
+    const auto read = [this, &goesOn](int g) {
         if (!goesOn) {
             // Not asked after the link failed: resume() reads it.
             view.groupRead(g, groups[g]);
-            continue;
+            return false;
         }
+        // A group read is shown as it is sent; one left alone, at once.
         goesOn = readGroup(g);
-        if (groups[g].known != known_t::known)
-            continue;
-        const int first = firstChannel(g);
-        if (!isCurrent(g)) {
-            view.groupRead(g, groups[g]);
-            for (int n = first; goesOn && plan.writeVoltage && n < first + 4; ++n) {
-                const double q =
-                    qm7240fp_quantise(plan.value[n - 1], groups[g].lo, groups[g].hi).value;
-                if (!(goesOn = write(n, q)))
-                    notWritten(n + 1);
+        return groups[g].known == known_t::known;
+    };
+    qm7240fp_startPlan_t plan;
+    if (!start.given) {
+        // Group by group: its range read, then sent, then its values.
+        for (int g = 0; g < qm7240fp_groupCount; ++g) {
+            if (read(g)) {
+                plan = qm7240fp_planStart(nullptr, groups);
+                goesOn = startGroup(g, plan);
             }
-            continue;
         }
-
-        const int index = boundedRangeIndex(plan.rangeIndex[g]);
-        groups[g].rangeIndex = index;
-        view.groupRead(g, groups[g]);
-        const ViStatus status = card.setOutputRange(g + 1, index + 1);
-        view.rangeConfirmed(g, status >= VI_SUCCESS);
-        if (status != VI_SUCCESS && !(goesOn = report(status, setOutputRangeCall))) {
-            notWritten(first);
-            continue;
-        }
-        const qm7240fp_currentRange_t &range = qm7240fp_currentRanges[index];
-        for (int n = first; n < first + qm7240fp_channelsPerGroup; ++n) {
-            const double q = qm7240fp_quantise(plan.value[n - 1], range.lo, range.hi).value;
-            // The card takes amperes, the controls show milliamperes.
-            if (!(goesOn = write(n, q / 1000.0))) {
-                notWritten(n + 1);
-                break;
-            }
+        plan = qm7240fp_planStart(nullptr, groups);
+        view.started(plan);
+    } else {
+        // Every group read before anything is written: a setup is checked
+        // whole, and one that does not fit leaves the start-up as without it.
+        bool inPlay[qm7240fp_groupCount] = {};
+        for (int g = 0; g < qm7240fp_groupCount; ++g)
+            inPlay[g] = read(g);
+        const QString misfit = qm7240fp_setupMisfit(start.setup, groups);
+        if (!misfit.isEmpty())
+            view.warn(qm7240fp_startWithoutSetup(start.path, misfit));
+        plan = qm7240fp_planStart(misfit.isEmpty() ? &start.setup : nullptr, groups);
+        view.started(plan);
+        for (int g = 0; g < qm7240fp_groupCount; ++g) {
+            if (inPlay[g] && goesOn)
+                goesOn = startGroup(g, plan);
+            else if (inPlay[g])
+                view.groupRead(g, groups[g]);
         }
     }
 
@@ -216,6 +266,42 @@ void qm7240fp_cardFlows::writeValue(int indx, double value)
     if (groups[g].known != known_t::known)
         return;
     write(indx, isCurrent(g) ? value / 1000.0 : value);
+}
+
+void qm7240fp_cardFlows::recall(const qm7240fp_recall_t &recall)
+{
+    // After a link failure nothing more is sent, and nothing after it is confirmed.
+    const auto cut = [this, &recall](int fromGroup, int fromChannel) {
+        for (int g = fromGroup; g < qm7240fp_groupCount; ++g)
+            if (recall.rangeIndex[g] >= 0)
+                view.rangeConfirmed(g, false);
+        for (int n = fromChannel; n <= qm7240fp_channelCount; ++n)
+            if (recall.write[n - 1])
+                view.valueConfirmed(n, false);
+    };
+    for (int g = 0; g < qm7240fp_groupCount; ++g) {
+        const int index = recall.rangeIndex[g];
+        if (index < 0 || index >= qm7240fp_currentRangeCount || groups[g].known != known_t::known ||
+            !isCurrent(g))
+            continue;
+        groups[g].rangeIndex = index;
+        const ViStatus status = card.setOutputRange(g + 1, index + 1);
+        view.rangeConfirmed(g, status >= VI_SUCCESS);
+        if (status != VI_SUCCESS && !report(status, setOutputRangeCall)) {
+            cut(g + 1, 1);
+            return;
+        }
+    }
+    for (int n = 1; n <= qm7240fp_channelCount; ++n) {
+        const int g = (n - 1) / qm7240fp_channelsPerGroup;
+        if (!recall.write[n - 1] || groups[g].known != known_t::known)
+            continue;
+        const double value = recall.value[n - 1];
+        if (!write(n, isCurrent(g) ? value / 1000.0 : value)) {
+            cut(qm7240fp_groupCount, n + 1);
+            return;
+        }
+    }
 }
 
 bool qm7240fp_cardFlows::readLamp(int index)

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "qm7240fp_panelview.h"
+#include "qm7240fp_setupfile.h"
 
 class qm7240fp_card;
 
@@ -28,14 +29,38 @@ struct qm7240fp_rangeChange_t
     std::array<double, 4> values{};
 };
 
-// What the start-up sends to the groups it reads: 0-24mA and 0 on every
-// channel of a current group, unless a setup says otherwise.
+// What the start-up sends to the groups in play: each current group's range
+// (a row of the range table), and the values it writes (in the group's
+// unit, on its grid). Without a setup, 0-24mA and 0 on every channel of a
+// current group, and nothing to a voltage group.
 struct qm7240fp_startPlan_t
 {
-    int rangeIndex[qm7240fp_groupCount] = {}; // a current group's row of the range table
-    double value[qm7240fp_channelCount] = {}; // in the group's unit, put on its grid
-    // A setup sets the voltage channels too; the plain start-up leaves them alone.
-    bool writeVoltage = false;
+    int rangeIndex[qm7240fp_groupCount] = {};
+    bool write[qm7240fp_channelCount] = {};
+    double value[qm7240fp_channelCount] = {};
+};
+
+// The plan for the groups as the card reported them, from `setup` where it
+// holds a group (null: none).
+qm7240fp_startPlan_t qm7240fp_planStart(const qm7240fp_setup_t *setup,
+                                        const qm7240fp_group_t groups[qm7240fp_groupCount]);
+
+// A setup the panel starts from (--setup), read and checked for its syntax
+// before the window was built.
+struct qm7240fp_startSetup_t
+{
+    bool given = false;
+    QString path;
+    qm7240fp_setup_t setup;
+};
+
+// A setup recalled: the ranges of the current groups (-1: none), then the
+// channels' values (in the group's unit, on the new grid), in channel order.
+struct qm7240fp_recall_t
+{
+    int rangeIndex[qm7240fp_groupCount] = {-1, -1, -1, -1};
+    bool write[qm7240fp_channelCount] = {};
+    double value[qm7240fp_channelCount] = {};
 };
 
 // The panel's work on the card, run on the card thread: each function is one
@@ -51,8 +76,11 @@ public:
 
     // Each group's range read; a current group's range sent and its four
     // values written; then the card's page of the About box. After a link
-    // failure the poll waits for resume().
-    void startUp(const qm7240fp_startPlan_t &plan);
+    // failure the poll waits for resume(). From a setup, every group is read
+    // before anything is written, so that the setup is checked whole.
+    void startUp(const qm7240fp_startSetup_t &start = qm7240fp_startSetup_t());
+    // A setup recalled: the ranges first, then the values.
+    void recall(const qm7240fp_recall_t &recall);
     // A range chosen for a current group, its clamped values first.
     void changeRange(const qm7240fp_rangeChange_t &change);
     // Channel indx's value (1 to 16), in its group's unit, on its grid.
@@ -76,6 +104,9 @@ private:
     bool report(ViStatus status, const char *callText);
     // Reads group g's range; returns whether the action goes on.
     bool readGroup(int g);
+    // Sends group g's range and values as the start-up plans them; returns
+    // whether the action goes on.
+    bool startGroup(int g, const qm7240fp_startPlan_t &plan);
     // Writes channel indx; returns whether the action goes on.
     bool write(int indx, double cardValue);
     // Channels from indx to the end of its group were not written.

@@ -5,6 +5,8 @@
 
 #include "visa.h"
 
+struct qm7240fp_startPlan_t;
+
 // What the panel knows of a group's output type and range.
 struct qm7240fp_group_t
 {
@@ -52,6 +54,11 @@ public:
     // showed of the card before is no longer so.
     virtual void cardReset() = 0;
     virtual void hardwareRead(const qm7240fp_hardware_t &hardware) = 0;
+    // What the start-up sends to the card: the ranges and the values the
+    // window shows.
+    virtual void started(const qm7240fp_startPlan_t &plan) = 0;
+    // A warning box, which waits for the user like report().
+    virtual void warn(const QString &message) = 0;
     // The box for a driver's non-zero status: an error box that offers to end
     // the program, or a warning. Returns once the user has answered, or at
     // once when the window is going.

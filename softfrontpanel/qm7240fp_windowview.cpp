@@ -44,6 +44,16 @@ void qm7240fp_windowView::hardwareRead(const qm7240fp_hardware_t &hardware)
     thread.show([w = window, hardware] { w->showHardware(hardware); });
 }
 
+void qm7240fp_windowView::started(const qm7240fp_startPlan_t &plan)
+{
+    thread.show([w = window, plan] { w->m_startPlan = plan; });
+}
+
+void qm7240fp_windowView::warn(const QString &message)
+{
+    thread.ask([message] { showWarningMessage(message); });
+}
+
 void qm7240fp_windowView::report(ViStatus status, const QString &message)
 {
     // An error box that is answered Yes ends the program from the GUI thread,

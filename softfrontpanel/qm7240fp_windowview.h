@@ -24,6 +24,8 @@ public:
     void pollResumed() override;
     void cardReset() override;
     void hardwareRead(const qm7240fp_hardware_t &hardware) override;
+    void started(const qm7240fp_startPlan_t &plan) override;
+    void warn(const QString &message) override;
     void report(ViStatus status, const QString &message) override;
 
 private:

@@ -99,6 +99,12 @@ qm6080fp_commandLine_t qm6080fp_readCommandLine(const QStringList &arguments, in
             if (value.isEmpty())
                 refuse(QStringLiteral("--trace needs a file name"));
             line.traceFile = value;
+        } else if (name == QLatin1String("--setup")) {
+            if (!takeValue())
+                break;
+            if (value.isEmpty())
+                refuse(QStringLiteral("--setup needs a file name"));
+            line.setupFile = value;
         } else if (name.startsWith(QLatin1Char('-')) && name != QLatin1String("-") &&
                    name != QLatin1String("--")) {
             const QString bare = name.mid(name.startsWith(QLatin1String("--")) ? 2 : 1);
@@ -160,6 +166,8 @@ QString qm6080fp_usage(const QString &program)
                "  --auto-find             search every VISA resource for the card at once\n"
                "  --address DESCRIPTOR    connect to the card behind this VISA resource\n"
                "  --card N                the card's position on its carrier (default 1)\n"
+               "  --setup FILE            start from the ranges and values of a setup file\n"
+               "                          instead of 0-24mA and 0\n"
                "  --trace FILE            append every call into VISA and the drivers to FILE,\n"
                "                          one JSON object per line\n"
                "  --version               print the version and exit\n"
@@ -167,6 +175,6 @@ QString qm6080fp_usage(const QString &program)
                "\n"
                "The toolkit's options (-platform, -style, -display, ...) work as usual.\n"
                "Exit status: 0 when the panel ends normally, 1 when no display can be\n"
-               "opened, 2 for a command line it cannot read.\n")
+               "opened, 2 for a command line or a setup file it cannot read.\n")
         .arg(program);
 }

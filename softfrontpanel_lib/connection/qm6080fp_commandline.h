@@ -17,6 +17,7 @@ struct qm6080fp_commandLine_t
     QString descriptor; // with `address`
     QList<int> cards;   // with `address`: card numbers, counted from 1
     QString traceFile;  // empty: no trace
+    QString setupFile;  // empty: no setup to start from
     bool help = false;
     bool version = false;
     QString platform;          // -platform on the command line, as given

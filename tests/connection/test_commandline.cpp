@@ -37,6 +37,9 @@ void TestCommandLine::read_data()
     row("address and card, = spellings", {"--address=TCPIP::h::INSTR", "--card=3"},
         "address TCPIP::h::INSTR 3");
     row("trace", {"--trace", "/tmp/t.jsonl", "--demo"}, "demo trace=/tmp/t.jsonl");
+    row("setup with an address", {"--setup=rig.setup", "--address", "VXI0::2"},
+        "address VXI0::2 1 setup=rig.setup");
+    row("setup without its file", {"--demo", "--setup"}, "qm7240fp: --setup needs a value" + see);
     row("toolkit options, one dash or two", {"-platform", "vnc", "--display=:1", "-reverse"},
         "ask platform=vnc display");
     row("help and version", {"--version", "--help"}, "ask help version");
@@ -84,6 +87,8 @@ void TestCommandLine::read()
         }
         if (!line.traceFile.isEmpty())
             parts << "trace=" + line.traceFile;
+        if (!line.setupFile.isEmpty())
+            parts << "setup=" + line.setupFile;
         if (!line.platform.isEmpty())
             parts << "platform=" + line.platform;
         if (line.displayGiven)

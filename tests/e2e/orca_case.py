@@ -141,17 +141,27 @@ class Orca:
 def press(orca, name, spoken=True):
     """Presses a key and waits until Orca has it: a key of Orca's own (flat
     review) once its command has run and said what it says; a key for the
-    program once Orca has its event and, when the key makes the program show
-    something new, Orca's first words on it. The next key never overtakes
-    what Orca says of this one."""
+    program once Orca has its events and, when the key makes the program show
+    something new, Orca's first words on it; a shortcut (ctrl+o) once Orca has
+    its modifier. The next key never overtakes what Orca says of this one."""
     since = len(orca.log)
     subprocess.run(["xdotool", "key", "--clearmodifiers", name], env=orca.env, check=True,
                    timeout=30)
-    key = re.escape(name.split("+")[-1])
-    # A shortcut's key may reach Orca only as its release.
+    *modifiers, key = name.split("+")
+    if modifiers:
+        # A shortcut's own key, and the releases, may never reach Orca when
+        # the shortcut opens a window: its modifier tells that Orca has it,
+        # and the caller waits for what the shortcut makes Orca say.
+        modifier = {"ctrl": "Control_L", "alt": "Alt_L", "shift": "Shift_L"}[modifiers[0]]
+        orca.wait_log(re.compile(r"\^\^\^\^\^ PROCESS ATSPI_KEY_PRESSED_EVENT: '%s'"
+                                 % modifier).match, since, "key press of %s" % name)
+        return
+    # The press: a release, which a window opening or closing may take
+    # from Orca, can come after the next key's press.
+    key = re.escape(key)
     done = orca.wait_log(
-        re.compile(r"\^\^\^\^\^ PROCESS ATSPI_KEY_(PRESSED|RELEASED)_EVENT: '%s'" % key).match,
-        since, "key event of %s" % name)
+        re.compile(r"\^\^\^\^\^ PROCESS ATSPI_KEY_PRESSED_EVENT: '%s'" % key).match,
+        since, "key press of %s" % name)
     if any("- CONSUME:  True (Script indication)" in line for line in orca.log[since:done]):
         orca.wait_log(re.compile(r"\^\^\^\^\^ CONSUME ATSPI_KEY_PRESSED_EVENT: '%s'" % key).match,
                       done, "command of %s" % name)
@@ -206,9 +216,12 @@ def connected(binary, orca, x):
         orca.wait_said(r"^Reset Device push button", timeout=60)
 
         # The About box: opened, read in flat review, closed with Return.
+        since = orca.mark()
         opened = say_after(orca, r"^About Vorilan 7240 Soft Front Panel dialog", "Tab", "Tab",
                            "space")
         check("Qt libraries version" in opened, "the About box's line of Qt: %r" % opened)
+        # Flat review starts where the focus is: on OK, once Orca has it there.
+        orca.wait_said(r"^OK push button", since)
         reviewed = flat_review(orca, ["KP_Home"] * 8)
         check(any("Serial Number: 00001a2b" in line for line in reviewed),
               "flat review of the About box: %r" % reviewed)
@@ -250,7 +263,26 @@ def demo(binary, orca, x):
         keys(orca, "Tab")
         ranges = [line for line in orca.spoken(since) if "-10-10" in line]
         check(len(ranges) == 1, "group 3's range was said %r" % ranges)
+
+        # A setup recalled: the confirmation says what will change, and its
+        # default button, Cancel, leaves everything as it was.
+        path = os.path.join(panel.workdir, "demo.setup")
+        with open(path, "w", encoding="utf-8") as f:
+            f.write("[setup]\nformat = 1\nmodel = 7240\n[group1]\nrange = 4-20mA\n"
+                    "channel1 = 12.000 mA\n")
+        say_after(orca, r"^Recall Setup dialog", "ctrl+o")
+        subprocess.run(["xdotool", "type", "--delay", "5", "--", path], env=orca.env,
+                       check=True, timeout=60)
+        since = orca.mark()
+        press(orca, "Return", spoken=False)
+        orca.wait_said(r"^Cancel push button", since)
+        told = " ".join(orca.spoken(since))
+        for said in ("Recall Setup", "Put the setup", "Group 1 range: 0-24mA",
+                     "Channel 1: 0.000 mA", "12.000 mA"):
+            check(said in told, "the confirmation did not say %r: %r" % (said, told))
+        press(orca, "Escape")
         check(panel.proc.poll() is None, "the panel ended")
+        print("heard: %r" % told)
 
 
 # The carrier's link is lost for a while, some seconds into the run: the

@@ -147,6 +147,12 @@ public:
     void pollResumed() override { log.add(QStringLiteral("= poll resumed")); }
     void cardReset() override { log.add(QStringLiteral("= reset")); }
     void hardwareRead(const qm7240fp_hardware_t &) override { log.add(QStringLiteral("= page")); }
+    void started(const qm7240fp_startPlan_t &) override {}
+    // The reason alone, without the file's name.
+    void warn(const QString &message) override
+    {
+        log.add("warn " + message.section(QStringLiteral(": "), 1).section('\n', 0, 0));
+    }
     void report(ViStatus status, const QString &) override
     {
         if (ask)
@@ -256,6 +262,7 @@ void TestCardThread::flows_data()
     QTest::addColumn<QStringList>("fail");
     QTest::addColumn<QString>("actions");
     QTest::addColumn<QStringList>("log");
+    QTest::addColumn<QString>("setup"); // the start-up's setup file, if any
 
     const QString tmo = QString::number(VI_ERROR_TMO);
     const QString err = QString::number(driverError);
@@ -267,20 +274,24 @@ void TestCardThread::flows_data()
                                       "= value 3 unconfirmed", "= value 4 unconfirmed"};
 
     // Actions: "range" is 4-20mA for group 1 with its channels at 4 mA, "write"
-    // 1 mA to channel 5, "start" the start-up, "resume" Resume Monitoring.
+    // 1 mA to channel 5, "start" the start-up, "resume" Resume Monitoring,
+    // "recall" 4-20mA for group 1, 0-20mA for group 2, then channels 1 and 5.
     QTest::newRow("a link failure ends only its own action")
         << QStringList{"setOutputRange 1 3=" + tmo} << "range write"
         << QStringList{"setOutputRange 1 3 !" + tmo, "= range 1 unconfirmed", "box " + tmo} +
-               unconfirmed1to4 + QStringList{"writeChannel 5 0.001", "= value 5 ok"};
+               unconfirmed1to4 + QStringList{"writeChannel 5 0.001", "= value 5 ok"}
+        << QString();
     QTest::newRow("a driver error: its box, and the action goes on")
         << QStringList{"setOutputRange 1 3=" + err} << "range"
         << QStringList{"setOutputRange 1 3 !" + err, "= range 1 unconfirmed", "box " + err} +
-               writes1to4;
+               writes1to4
+        << QString();
     QTest::newRow("a warning marks nothing")
         << QStringList{"setOutputRange 1 3=" + warn, "writeChannel 5 0.001=" + warn}
         << "range write"
         << QStringList{"setOutputRange 1 3 !" + warn, "= range 1 ok", "box " + warn} + writes1to4 +
-               QStringList{"writeChannel 5 0.001 !" + warn, "= value 5 ok", "box " + warn};
+               QStringList{"writeChannel 5 0.001 !" + warn, "= value 5 ok", "box " + warn}
+        << QString();
     QTest::newRow("the link fails at the first range read; resume reads the groups, then lamps")
         << QStringList{"getOutputRange 1=" + tmo} << "start resume"
         << QStringList{"getOutputRange 1 !" + tmo,
@@ -298,7 +309,8 @@ void TestCardThread::flows_data()
                        "= group 3 known",
                        "getOutputRange 4",
                        "= group 4 known"} +
-               reads(1, 16) + QStringList{"= poll resumed"};
+               reads(1, 16) + QStringList{"= poll resumed"}
+        << QString();
     QTest::newRow("a resume that meets the link again stays stopped")
         << QStringList{"getOutputRange 3=" + tmo, "getOutputRange 3=" + tmo} << "start resume"
         << QStringList{"getOutputRange 1",
@@ -332,7 +344,45 @@ void TestCardThread::flows_data()
                        "= page",
                        "getOutputRange 3 !" + tmo,
                        "= group 3 not read",
-                       "box " + tmo};
+                       "box " + tmo}
+        << QString();
+
+    const QString setupHead = "[setup]\nformat = 1\nmodel = 7240\n";
+    const QStringList page{"readSerialNo", "revision_query", "= page"};
+    const QStringList reads{"getOutputRange 1", "getOutputRange 2", "getOutputRange 3",
+                            "getOutputRange 4"};
+    const QStringList group2Zeros{"= group 2 known",  "setOutputRange 2 1", "= range 2 ok",
+                                  "writeChannel 5 0", "= value 5 ok",       "writeChannel 6 0",
+                                  "= value 6 ok",     "writeChannel 7 0",   "= value 7 ok",
+                                  "writeChannel 8 0", "= value 8 ok"};
+    QTest::newRow("from a setup: every group read, then its ranges and values")
+        << QStringList() << "start"
+        << reads +
+               QStringList{"= group 1 known", "setOutputRange 1 3", "= range 1 ok",
+                           "writeChannel 1 0.02", "= value 1 ok"} +
+               group2Zeros +
+               QStringList{"= group 3 known", "writeChannel 9 -10", "= value 9 ok",
+                           "= group 4 known"} +
+               page
+        << setupHead + "[group1]\nrange = 4-20mA\nchannel1 = 20.000 mA\n[group3]\nrange = "
+                       "-10-10V\nchannel9 = -10.000 V\n";
+    QStringList zeros1{"= group 1 known", "setOutputRange 1 1", "= range 1 ok"};
+    for (int ch = 1; ch <= 4; ++ch)
+        zeros1 << QStringLiteral("writeChannel %1 0").arg(ch)
+               << QStringLiteral("= value %1 ok").arg(ch);
+    QTest::newRow("a setup that does not fit: its box, and the start-up as without it")
+        << QStringList() << "start"
+        << reads +
+               QStringList{"warn line 7: group 3's range is 0-5V in the file, but -10-10V on the "
+                           "card, which fixes it."} +
+               zeros1 + group2Zeros + QStringList{"= group 3 known", "= group 4 known"} + page
+        << setupHead + "[group1]\nrange = 4-20mA\n[group3]\nrange = 0-5V\n";
+    QTest::newRow("a recall: the ranges, then the values; a link failure ends it")
+        << QStringList{"setOutputRange 2 2=" + tmo} << "recall"
+        << QStringList{"setOutputRange 1 3",    "= range 1 ok", "setOutputRange 2 2 !" + tmo,
+                       "= range 2 unconfirmed", "box " + tmo,   "= value 1 unconfirmed",
+                       "= value 5 unconfirmed"}
+        << QString();
 }
 
 void TestCardThread::flows()
@@ -340,6 +390,7 @@ void TestCardThread::flows()
     QFETCH(QStringList, fail);
     QFETCH(QString, actions);
     QFETCH(QStringList, log);
+    QFETCH(QString, setup);
 
     Log got;
     MadeUpCard card(got);
@@ -348,7 +399,7 @@ void TestCardThread::flows()
     qm7240fp_cardFlows flows(card, view);
     if (!actions.startsWith(QLatin1String("start"))) {
         // Known groups, as after a start-up the card answered in full.
-        flows.startUp(qm7240fp_startPlan_t());
+        flows.startUp();
         got.take();
     }
     for (const QString &action : actions.split(QLatin1Char(' '))) {
@@ -361,7 +412,21 @@ void TestCardThread::flows()
         } else if (action == QLatin1String("write")) {
             flows.writeValue(5, 1.0);
         } else if (action == QLatin1String("start")) {
-            flows.startUp(qm7240fp_startPlan_t());
+            qm7240fp_startSetup_t start;
+            start.given = !setup.isEmpty();
+            if (start.given) {
+                const qm7240fp_setupRead_t read = qm7240fp_readSetup(setup.toUtf8());
+                QVERIFY2(read.ok, qPrintable(read.error));
+                start.setup = read.setup;
+            }
+            flows.startUp(start);
+        } else if (action == QLatin1String("recall")) {
+            qm7240fp_recall_t recall;
+            recall.rangeIndex[0] = 2;
+            recall.rangeIndex[1] = 1;
+            recall.write[0] = recall.write[4] = true;
+            recall.value[0] = 4.0;
+            flows.recall(recall);
         } else {
             flows.resume();
         }
@@ -424,7 +489,7 @@ void TestCardThread::boxWaits()
     };
     qm7240fp_cardFlows flows(card, view);
     thread.start();
-    thread.push([&] { flows.startUp(qm7240fp_startPlan_t()); });
+    thread.push([&] { flows.startUp(); });
     QVERIFY(runWindowJobs(thread, window));
     log.take();
 
@@ -458,7 +523,7 @@ void TestCardThread::exitWhileBoxWaits()
     view.ask = [&](ViStatus) { asked = thread.ask([] {}); };
     qm7240fp_cardFlows flows(card, view);
     thread.start();
-    thread.push([&] { flows.startUp(qm7240fp_startPlan_t()); });
+    thread.push([&] { flows.startUp(); });
     QVERIFY(runWindowJobs(thread, window));
     log.take();
 

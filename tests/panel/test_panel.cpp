@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QMetaMethod>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <climits>
@@ -65,6 +66,7 @@ private slots:
     void exitFromErrorBoxChild();
     void demoMode();
     void badSlotArguments();
+    void setups();
 };
 
 namespace {
@@ -1453,6 +1455,62 @@ void TestPanel::badSlotArguments()
     QCOMPARE(panelCalls(sim, panel->vi()), (QStringList{write(5, 0.0), write(9, 10.0)}));
     QCOMPARE(panel->dacCtrl[1][0]->value(), 0.0);
     QCOMPARE(panel->dacCtrl[2][0]->value(), 10.0);
+}
+
+// Save Setup: what the card did not confirm is saved, and said so; a file
+// that cannot be written gets a box. Recall: the changes listed, and in demo
+// mode only the controls take them.
+void TestPanel::setups()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("rig.setup"));
+    {
+        SimFixture sim(cardWith(
+            failing(QStringLiteral("qm7240_writeChannel"),
+                    QStringLiteral("{status: %1, channel: 3, after: 1}").arg(driverError))));
+        qm7240_fc fc;
+        auto panel = openPanel(fc);
+        auto refused = ModalAnswerer::instance().click(QStringLiteral("No"));
+        panel->dacCtrl[0][2]->setValue(5.0);
+        userTurn(panel.get());
+        QVERIFY(panel->m_unconfirmed[2]);
+
+        auto saved = ModalAnswerer::instance().click(QStringLiteral("OK"));
+        panel->saveSetupTo(path);
+        QVERIFY(saved->seen);
+        QVERIFY2(saved->text.endsWith(QStringLiteral("Not confirmed by the card, and saved as the "
+                                                     "window shows it: channel 3.")),
+                 qPrintable(saved->text));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        QVERIFY(text.contains("channel3 = 5.000 mA      # not confirmed by the card\n"));
+        QVERIFY(text.contains("serial = 00001a2b"));
+
+        auto unwritable = ModalAnswerer::instance().click(QStringLiteral("OK"));
+        panel->saveSetupTo(QStringLiteral("/proc/no-setups-here.setup"));
+        QVERIFY(unwritable->text.startsWith(
+            QStringLiteral("The setup could not be saved to /proc/no-setups-here.setup: ")));
+    }
+
+    SimFixture sim(systemYaml());
+    qm7240_fc fc;
+    auto panel = openDemoPanel(fc);
+    const int lines = sim.journal().size();
+    // The voltage groups of demo mode are -10 to 10 V: group 1 alone.
+    QFile group1(path);
+    QVERIFY(group1.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    group1.write("[setup]\nformat = 1\nmodel = 7240\n[group1]\nrange = 0-24mA\n"
+                 "channel3 = 5.000 mA\n");
+    group1.close();
+    auto confirmation = ModalAnswerer::instance().click(QStringLiteral("Apply to Controls"));
+    panel->recallSetupFrom(path);
+    QCOMPARE(confirmation->title, QStringLiteral("Vorilan 7240 SFP: Recall Setup"));
+    QCOMPARE(confirmation->buttons, (QStringList{"Apply to Controls", "Cancel"}));
+    QVERIFY2(confirmation->text.endsWith(QStringLiteral("\n\nChannel 3: 0.000 mA \u2192 5.000 mA")),
+             qPrintable(confirmation->text));
+    QCOMPARE(panel->dacCtrl[0][2]->text(), QStringLiteral("5.000"));
+    QCOMPARE(sim.journal().size(), lines);
 }
 
 QTEST_MAIN(TestPanel)
