@@ -145,17 +145,18 @@ void qm7240fp_App::placeColumnButtons()
     // In the free room of the button column, as wide as Reset Device and
     // outside the layout, so that showing them moves nothing: Resume
     // Monitoring under the Active lamp's box, Save and Recall Setup right
-    // above Reset Device.
+    // above Reset Device. The gaps shrink where the room is short.
     if (!resumeButton || !activeLed || !resetButton)
         return;
     const QRect above = activeLed->parentWidget()->geometry();
     const QRect reset = resetButton->geometry();
-    const int gap = fontMetrics().height() / 2;
-    resumeButton->setGeometry(reset.x(), above.bottom() + 1 + gap, reset.width(),
-                              resumeButton->sizeHint().height());
+    const int resumeHeight = resumeButton->sizeHint().height();
+    const int height = saveButton ? saveButton->sizeHint().height() : 0;
+    const int room = reset.top() - above.bottom() - 1 - resumeHeight - 2 * height;
+    const int gap = qBound(0, room / 4, fontMetrics().height() / 2);
+    resumeButton->setGeometry(reset.x(), above.bottom() + 1 + gap, reset.width(), resumeHeight);
     if (!saveButton || !recallButton)
         return;
-    const int height = saveButton->sizeHint().height();
     recallButton->setGeometry(reset.x(), reset.top() - gap - height, reset.width(), height);
     saveButton->setGeometry(reset.x(), reset.top() - 2 * (gap + height), reset.width(), height);
 }

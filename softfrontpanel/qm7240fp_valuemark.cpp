@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QColor>
+#include <QComboBox>
 #include <QPalette>
 #include <QWidget>
 
@@ -19,6 +20,9 @@ void qm7240fp_markUnconfirmed(QWidget *control, const QString &help, bool unconf
     if (unconfirmed) {
         QPalette palette = control->palette();
         palette.setColor(QPalette::Base, unconfirmedBase);
+        // A combo box that is no entry paints itself as a button.
+        if (qobject_cast<QComboBox *>(control))
+            palette.setColor(QPalette::Button, unconfirmedBase);
         control->setPalette(palette);
         tip += QStringLiteral("\nThis value is not confirmed by the card: its last write failed "
                               "or was not made.");

@@ -150,6 +150,21 @@ def take(binary, out):
         time.sleep(0.3)
         panel.screenshot(about, os.path.join(out, "about.png"))
 
+    # A setup recalled in demo mode: what will change, Cancel the default.
+    with Panel(binary, args=["--demo"]) as panel:
+        setup = os.path.join(panel.workdir, "rig.setup")
+        with open(setup, "w", encoding="utf-8") as f:
+            f.write("[setup]\nformat = 1\nmodel = 7240\n[group1]\nrange = 4-20mA\n"
+                    "channel1 = 12.000 mA\n[group3]\nrange = -10-10V\nchannel9 = 2.500 V\n")
+        main = panel.wait_window(MAIN_WINDOW)
+        panel.keys(main, "ctrl+o")
+        dialog = panel.wait_window("Recall Setup")
+        panel.type_text(dialog, setup)
+        panel.keys(dialog, "Return")
+        box = panel.wait_window("Vorilan 7240 SFP: Recall Setup")
+        time.sleep(0.3)
+        panel.screenshot(box, os.path.join(out, "recall-setup.png"))
+
     # A driver error while writing.
     with Panel(binary, sim_yaml=FAILING_WRITE) as panel:
         answer_first_question(panel, "auto")
