@@ -152,13 +152,9 @@ bool runCase(QApplication &app, const QTemporaryDir &dir, int delayMs)
         return false;
     startSimulator(dir, name);
 
-    AutoFindAnswerer answerer;
-    app.installEventFilter(&answerer);
     qm7240_fc fc;
-    BenchPanel panel(&fc);
-    app.removeEventFilter(&answerer);
-    panel.adjustSize();
-    panel.show();
+    const auto opened = openBenchPanel(fc);
+    BenchPanel &panel = *opened;
     qm7240_dblCtrl *ctrl6 = panel.dacCtrl[1][1];
     turn(app, settleMs);
 
@@ -289,13 +285,9 @@ bool runDeadLink(QApplication &app, const QTemporaryDir &dir)
         return false;
     startSimulator(dir, QStringLiteral("dead"));
 
-    AutoFindAnswerer answerer;
-    app.installEventFilter(&answerer);
     qm7240_fc fc;
-    BenchPanel panel(&fc);
-    app.removeEventFilter(&answerer);
-    panel.adjustSize();
-    panel.show();
+    const auto opened = openBenchPanel(fc);
+    BenchPanel &panel = *opened;
     // Only the range change meets the dead link.
     panel.statusTimer->stop();
     while (sim_clockMs() < 1700)

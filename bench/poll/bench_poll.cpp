@@ -89,13 +89,9 @@ int main(int argc, char **argv)
     // A journal would measure the simulator's file writes, not the panel.
     qputenv("VISA_SIM_JOURNAL", QByteArray());
 
-    AutoFindAnswerer answerer;
-    app.installEventFilter(&answerer);
     qm7240_fc fc;
-    BenchPanel panel(&fc);
-    app.removeEventFilter(&answerer);
-    panel.adjustSize();
-    panel.show();
+    const auto opened = openBenchPanel(fc);
+    BenchPanel &panel = *opened;
 
     // Current into the open channel 6: its lamp lights on the first tick and
     // then stays lit, so exactly one lamp change is due in the whole run.

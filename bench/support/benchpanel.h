@@ -4,11 +4,15 @@
 #define BENCHPANEL_H
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QEvent>
 #include <QMessageBox>
 #include <QString>
 #include <QTimer>
 
+#include <memory>
+
+#include "qm7240_fc.h"
 #include "qm7240fp_app.h"
 #include "simsystem.h"
 
@@ -48,5 +52,17 @@ public:
 
     qm6080fp_cardThread *cardThread() const { return d_cardThread.get(); }
 };
+
+// The panel opened through Auto Find, sized and shown.
+inline std::unique_ptr<BenchPanel> openBenchPanel(qm7240_fc &fc)
+{
+    AutoFindAnswerer answerer;
+    qApp->installEventFilter(&answerer);
+    auto panel = std::make_unique<BenchPanel>(&fc);
+    qApp->removeEventFilter(&answerer);
+    panel->adjustSize();
+    panel->show();
+    return panel;
+}
 
 #endif

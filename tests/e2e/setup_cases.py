@@ -15,7 +15,7 @@ import tempfile
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from e2e_cases import one_dac_card, type_into_channel6  # noqa: E402
+from e2e_cases import card_calls, one_dac_card, type_into_channel6  # noqa: E402
 from panel_driver import (MAIN_WINDOW, WARNING_BOX, Panel, answer_first_question,  # noqa: E402
                           check, close_main_window, run_case)
 
@@ -49,13 +49,6 @@ channel8 = 4.000 mA
 range = -10-10V          # voltage groups: for checking only; the card fixes it
 channel9 = 2.500 V
 """
-
-
-def card_writes(entries):
-    """The range and write calls, as (call, group or channel, range or value)."""
-    return [(e["call"][len("qm7240_"):], e.get("group", e.get("channel")),
-             e.get("range", e.get("value")))
-            for e in entries if e["call"] in ("qm7240_setOutputRange", "qm7240_writeChannel")]
 
 
 def in_dialog(panel, title, path):
@@ -98,12 +91,12 @@ def case_save_recall(binary):
         panel.keys(box, "alt+w")
         panel.wait_gone(box)
         panel.wait_calls("qm7240_writeChannel", 11 + 16)
-        got = card_writes(panel.journal()[mark:])
+        got = card_calls(panel, mark)
         kinds = [g[0] for g in got]
         check(kinds == ["setOutputRange"] * 2 + ["writeChannel"] * 16,
               "recall's calls: %r" % got)
         check([g[1] for g in got[2:]] == list(range(1, 17)), "recall's channels: %r" % got)
-        check(got[0][1:] == (1, 1) and got[1][1:] == (2, 1), "recall's ranges: %r" % got[:2])
+        check(got[0][1:3] == (1, 1) and got[1][1:3] == (2, 1), "recall's ranges: %r" % got[:2])
         check(abs(got[2 + 5][2] - 0.004999954) < 5e-10 and got[2 + 4][2] == 0.0,
               "channels 5 and 6 recalled as %r, %r" % (got[6], got[7]))
         close_main_window(panel, main)
@@ -121,11 +114,11 @@ def case_start_from_setup(binary):
         main = panel.wait_window(MAIN_WINDOW)
         # Every range read first, then the setup's: no zero ever reaches a
         # current channel.
-        calls = [e for e in panel.journal() if e["call"] in (
+        calls = [e["call"] for e in panel.journal() if e["call"] in (
             "qm7240_getOutputRange", "qm7240_setOutputRange", "qm7240_writeChannel")]
-        check([e["call"] for e in calls[:4]] == ["qm7240_getOutputRange"] * 4,
+        check(calls[:4] == ["qm7240_getOutputRange"] * 4,
               "the start-up's first calls: %r" % calls[:4])
-        got = card_writes(calls)
+        got = card_calls(panel, 0)
         check(got[0][:3] == ("setOutputRange", 1, 3) and got[5][:3] == ("setOutputRange", 2, 2),
               "the start-up's ranges: %r" % got)
         current = [g for g in got if g[0] == "writeChannel" and g[1] <= 8]
@@ -154,8 +147,8 @@ def case_refused(binary):
         box = panel.wait_window(WARNING_BOX)
         panel.keys(box, "Return")
         panel.wait_gone(box)
-        check(card_writes(panel.journal()[mark:]) == [], "written after the refusal: %r"
-              % card_writes(panel.journal()[mark:]))
+        check(card_calls(panel, mark) == [], "written after the refusal: %r"
+              % card_calls(panel, mark))
         close_main_window(panel, main)
         check(panel.wait_exit() == 0, "exit status %d" % panel.proc.returncode)
 

@@ -476,33 +476,56 @@ void TestCardThread::oneActionAtATime()
     QCOMPARE(log.take(), (QStringList{"writeChannel 1 0.001", "writeChannel 2 0.002"}));
 }
 
-void TestCardThread::boxWaits()
+namespace {
+
+// The made-up card behind a card thread of its own, through its start-up;
+// the window's jobs wait for the test.
+struct ThreadRig
 {
     Log log;
-    MadeUpCard card(log);
-    card.fail = QStringList{"writeChannel 2 0.004=" + QString::number(driverError)};
-    RecordingView view(log);
+    MadeUpCard card{log};
+    RecordingView view{log};
     WindowJobs window;
-    qm6080fp_cardThread thread([&window](qm6080fp_cardThread::Job job) { window.post(job); });
-    view.ask = [&](ViStatus status) {
-        thread.ask([&log, status] { log.add(QStringLiteral("box %1 answered").arg(status)); });
-    };
-    qm7240fp_cardFlows flows(card, view);
-    thread.start();
-    thread.push([&] { flows.startUp(); });
-    QVERIFY(runWindowJobs(thread, window));
-    log.take();
+    qm7240fp_cardFlows flows{card, view};
+    // Last, so that it ends before what its actions use.
+    qm6080fp_cardThread thread{[this](qm6080fp_cardThread::Job job) { window.post(job); }};
 
-    qm7240fp_rangeChange_t change;
-    change.index = 2;
-    change.values = {4.0, 4.0, 4.0, 4.0};
-    thread.push([&] { flows.changeRange(change); });
-    thread.push([&] { flows.writeValue(5, 1.0); });
-    QVERIFY(runWindowJobs(thread, window));
+    bool startUp()
+    {
+        thread.start();
+        thread.push([this] { flows.startUp(); });
+        const bool done = runWindowJobs(thread, window);
+        log.take();
+        return done;
+    }
+    // 4-20mA for group 1 with its channels at 4 mA, then 1 mA to channel 5.
+    void rangeThenWrite()
+    {
+        qm7240fp_rangeChange_t change;
+        change.index = 2;
+        change.values = {4.0, 4.0, 4.0, 4.0};
+        thread.push([this, change] { flows.changeRange(change); });
+        thread.push([this] { flows.writeValue(5, 1.0); });
+    }
+};
+
+} // namespace
+
+void TestCardThread::boxWaits()
+{
+    ThreadRig rig;
+    rig.card.fail = QStringList{"writeChannel 2 0.004=" + QString::number(driverError)};
+    rig.view.ask = [&rig](ViStatus status) {
+        rig.thread.ask(
+            [&rig, status] { rig.log.add(QStringLiteral("box %1 answered").arg(status)); });
+    };
+    QVERIFY(rig.startUp());
+    rig.rangeThenWrite();
+    QVERIFY(runWindowJobs(rig.thread, rig.window));
     // Nothing went to the card while the box waited; the action went on
     // after the answer, and the next one after it.
     const QString err = QString::number(driverError);
-    QCOMPARE(log.take(),
+    QCOMPARE(rig.log.take(),
              (QStringList{"setOutputRange 1 3", "= range 1 ok", "writeChannel 1 0.004",
                           "= value 1 ok", "writeChannel 2 0.004 !" + err, "= value 2 unconfirmed",
                           "box " + err + " answered", "writeChannel 3 0.004", "= value 3 ok",
@@ -512,33 +535,20 @@ void TestCardThread::boxWaits()
 
 void TestCardThread::exitWhileBoxWaits()
 {
-    Log log;
-    MadeUpCard card(log);
-    card.fail = QStringList{"setOutputRange 1 3=" + QString::number(driverError)};
-    RecordingView view(log);
-    WindowJobs window;
-    qm6080fp_cardThread thread([&window](qm6080fp_cardThread::Job job) { window.post(job); });
-    card.thread = &thread;
+    ThreadRig rig;
+    rig.card.fail = QStringList{"setOutputRange 1 3=" + QString::number(driverError)};
+    rig.card.thread = &rig.thread;
     bool asked = true;
-    view.ask = [&](ViStatus) { asked = thread.ask([] {}); };
-    qm7240fp_cardFlows flows(card, view);
-    thread.start();
-    thread.push([&] { flows.startUp(); });
-    QVERIFY(runWindowJobs(thread, window));
-    log.take();
-
-    qm7240fp_rangeChange_t change;
-    change.index = 2;
-    change.values = {4.0, 4.0, 4.0, 4.0};
-    thread.push([&] { flows.changeRange(change); });
-    thread.push([&] { flows.writeValue(5, 1.0); });
+    rig.view.ask = [&](ViStatus) { asked = rig.thread.ask([] {}); };
+    QVERIFY(rig.startUp());
+    rig.rangeThenWrite();
     // The box's job comes, and the user closes the window instead of
     // answering: the box is let go, no further call is made, and the
     // session is closed last.
-    QVERIFY(window.next());
-    thread.finish([&log] { log.add(QStringLiteral("close")); });
+    QVERIFY(rig.window.next());
+    rig.thread.finish([&rig] { rig.log.add(QStringLiteral("close")); });
     QVERIFY(!asked);
-    QCOMPARE(log.take(),
+    QCOMPARE(rig.log.take(),
              (QStringList{"setOutputRange 1 3 !" + QString::number(driverError),
                           "= range 1 unconfirmed", "= value 1 unconfirmed", "= value 2 unconfirmed",
                           "= value 3 unconfirmed", "= value 4 unconfirmed", "close"}));
