@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QShowEvent>
 #include <QDebug>
 #include <QFontMetrics>
 #include <QGroupBox>
@@ -230,9 +231,26 @@ void qm6080fp_app::setDemoMode(bool demo)
 {
     activeLed->setValue(demo ? 0 : 1);
     // What the unlit lamp shows a sighted user, said to a screen reader.
-    setAccessibleDescription(
-        demo ? QStringLiteral("Demo mode: no card is connected, and nothing is written to a card.")
-             : QString());
+    d_description = demo
+        ? QStringLiteral("Demo mode: no card is connected, and nothing is written to a card.")
+        : QString();
+    if (isVisible())
+        tellDescription();
+}
+
+void qm6080fp_app::showEvent(QShowEvent *event)
+{
+    tellDescription();
+    QWidget::showEvent(event);
+}
+
+void qm6080fp_app::tellDescription()
+{
+    // A screen reader that hears of the window before it shows keeps it as
+    // not visible, and its flat review then finds nothing in it; so the
+    // window tells it nothing until it shows, and only what changes.
+    if (accessibleDescription() != d_description)
+        setAccessibleDescription(d_description);
 }
 
 void qm6080fp_app::setCarrierInfo(QString text, QString whatsThis)

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class QCloseEvent;
+class QShowEvent;
 class QLabel;
 class QLayout;
 class QPushButton;
@@ -58,6 +59,7 @@ private slots:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
     QPushButton *helpButton = nullptr;
     QPushButton *autoscaleButton = nullptr;
@@ -80,6 +82,13 @@ protected:
     QPushButton *startContButton = nullptr;
     // Tells a screen reader what the panel shows, wherever the focus is.
     qm6080fp_announcer *announcer = nullptr;
+
+private:
+    void tellDescription();
+
+    // What the window says of itself to assistive technology, given to it
+    // once the window shows.
+    QString d_description;
 };
 
 // Where a window of `size` goes to sit in the middle of `available`.

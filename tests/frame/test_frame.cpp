@@ -399,6 +399,12 @@ void TestFrame::demoMode()
     QCOMPARE(frame->activeLed->currentValue(), 1);
     frame->setDemoMode(true);
     QCOMPARE(frame->activeLed->currentValue(), 0);
+    // Said to assistive technology once the window shows, not before.
+    QVERIFY(frame->accessibleDescription().isEmpty());
+    frame->show();
+    QVERIFY(frame->accessibleDescription().startsWith(QStringLiteral("Demo mode")));
+    frame->setDemoMode(false);
+    QVERIFY(frame->accessibleDescription().isEmpty());
 }
 
 void TestFrame::toggles()
