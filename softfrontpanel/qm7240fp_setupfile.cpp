@@ -128,7 +128,10 @@ bool readRange(const QString &text, qm7240fp_setup_t::group_t *group, QString *w
             *why = QStringLiteral("no such current range: %1 (0-24mA, 0-20mA or 4-20mA)").arg(text);
         return group->rangeIndex >= 0;
     }
-    static const QRegularExpression voltage(QStringLiteral("^([-+]?[^-+]+)-([-+]?[^-+]+)V$"));
+    // Each limit may carry an exponent, as the window writes a very large or
+    // small one ("1e+06"), whose sign is not the range's dash.
+    static const QRegularExpression voltage(QStringLiteral(
+        "^([-+]?[^-+eE]+(?:[eE][-+]?\\d+)?)-([-+]?[^-+eE]+(?:[eE][-+]?\\d+)?)V$"));
     const QRegularExpressionMatch m = voltage.match(compact);
     bool loFinite = false;
     bool hiFinite = false;

@@ -54,6 +54,12 @@ void TestSetupFile::savedReadsBack()
     QCOMPARE(setup.groups[3].value[3], 0.25);
     for (int k = 0; k < 4; ++k)
         QVERIFY(setup.groups[0].hasValue[k] && setup.groups[3].hasValue[k]);
+    // Limits in exponent form, as the window writes very large or small ones.
+    const qm7240fp_setupRead_t exponent = qm7240fp_readSetup(
+        "[setup]\nformat = 1\nmodel = 7240\n[group3]\nrange = -1e-05-1e+06V\nchannel9 = 2e+05 V\n");
+    QVERIFY2(exponent.ok, qPrintable(exponent.error));
+    QCOMPARE(exponent.setup.groups[2].lo, -1e-05);
+    QCOMPARE(exponent.setup.groups[2].hi, 1e+06);
 
     // Against a card whose group 3 has another range, or group 1 is a voltage group.
     qm7240fp_group_t card[4];
